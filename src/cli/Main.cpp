@@ -1,0 +1,19 @@
+#include <CLI/CLI.hpp>
+
+#include "cli/Commands.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"Tallowfen disk cataloguer: catalog files from the command line",
+               "tallowfen-cli"};
+  app.set_version_flag("--version", std::string("tallowfen-cli ") + TALLOWFEN_VERSION);
+  app.require_subcommand(1);
+  tf::cli::TAction action;
+  tf::cli::AddDumpCommand(app, action);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    int rc = app.exit(e);
+    return rc == 0 ? tf::cli::ExitOk : tf::cli::ExitUsage;
+  }
+  return action ? action() : tf::cli::ExitUsage;
+}

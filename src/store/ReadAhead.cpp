@@ -1,0 +1,177 @@
+#include "store/ReadAhead.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace tf {
+
+std::string SystemErrorText(int error) {
+  char buf[256];
+  // GNU strerror_r returns the text (maybe not in buf).
+  const char* text = strerror_r(error, buf, sizeof buf);
+  return text;
+}
+
+TReadAheadStream::TReadAheadStream(const std::string& path, std::size_t bufferSize)
+    : path_(path), buffer_(std::clamp<std::size_t>(bufferSize, 1, MaxBufferSize)) {
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) throw EReadBufferError("File open error");
+  struct stat st;
+  if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    throw EReadBufferError("File open error");
+  }
+}
+
+TReadAheadStream::~TReadAheadStream() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+void TReadAheadStream::Seek(int64_t position) {
+  if (position < 0) position = 0;
+  if (position >= bufferPos_ && position <= bufferPos_ + int64_t(valid_)) {
+    readPos_ = std::size_t(position - bufferPos_);
+    return;
+  }
+  bufferPos_ = position;
+  valid_ = 0;
+  readPos_ = 0;
+}
+
+int64_t TReadAheadStream::Size() const {
+  struct stat st;
+  if (::fstat(fd_, &st) != 0) return 0;
+  return st.st_size;
+}
+
+bool TReadAheadStream::Fill() {
+  bufferPos_ += int64_t(readPos_);
+  readPos_ = 0;
+  valid_ = 0;
+  for (;;) {
+    ssize_t n = ::pread(fd_, buffer_.data(), buffer_.size(), bufferPos_);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    valid_ = std::size_t(n);
+    return true;
+  }
+}
+
+std::size_t TReadAheadStream::Read(void* dest, std::size_t count) {
+  char* out = static_cast<char*>(dest);
+  std::size_t done = 0;
+  while (done < count) {
+    if (readPos_ == valid_) {
+      // A large read goes straight to the destination, past the buffer.
+      if (count - done >= buffer_.size()) {
+        bufferPos_ += int64_t(readPos_);
+        readPos_ = valid_ = 0;
+        ssize_t n = ::pread(fd_, out + done, count - done, bufferPos_);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        bufferPos_ += n;
+        done += std::size_t(n);
+        continue;
+      }
+      if (!Fill()) break;
+    }
+    std::size_t n = std::min(count - done, valid_ - readPos_);
+    std::memcpy(out + done, buffer_.data() + readPos_, n);
+    readPos_ += n;
+    done += n;
+  }
+  return done;
+}
+
+bool TReadAheadStream::Skip(int64_t count) {
+  if (count < 0) return false;
+  int64_t target = Position() + count;
+  if (target > Size()) {
+    Seek(Size());
+    return false;
+  }
+  Seek(target);
+  return true;
+}
+
+bool TReadAheadStream::CopyTo(TBufferedWriter& out, int64_t count) {
+  while (count > 0) {
+    if (readPos_ == valid_ && !Fill()) return false;
+    std::size_t n = std::size_t(std::min<int64_t>(count, int64_t(valid_ - readPos_)));
+    out.Write(buffer_.data() + readPos_, n);
+    readPos_ += n;
+    count -= int64_t(n);
+  }
+  return true;
+}
+
+bool TReadAheadStream::Eof() {
+  if (readPos_ < valid_) return false;
+  return Position() >= Size();
+}
+
+TBufferedWriter::TBufferedWriter(int fd) : fd_(fd), buffer_(BufferSize) {}
+
+void TBufferedWriter::WriteAll(const char* data, std::size_t count) {
+  while (count > 0) {
+    ssize_t n = ::write(fd_, data, count);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw EStreamError(SystemErrorText(errno));
+    }
+    if (n == 0) throw EStreamError(SystemErrorText(ENOSPC));
+    data += n;
+    count -= std::size_t(n);
+    flushed_ += n;
+  }
+}
+
+void TBufferedWriter::Write(const void* data, std::size_t count) {
+  const char* p = static_cast<const char*>(data);
+  if (used_ + count > buffer_.size()) {
+    Flush();
+    if (count >= buffer_.size()) {
+      WriteAll(p, count);
+      return;
+    }
+  }
+  std::memcpy(buffer_.data() + used_, p, count);
+  used_ += count;
+}
+
+void TBufferedWriter::Flush() {
+  if (used_ == 0) return;
+  std::size_t n = used_;
+  used_ = 0;
+  WriteAll(buffer_.data(), n);
+}
+
+void TBufferedWriter::WriteAt(int64_t position, const void* data, std::size_t count) {
+  const char* p = static_cast<const char*>(data);
+  // The part that still sits in the buffer is patched there; the rest is on disk already.
+  while (count > 0 && position < flushed_) {
+    std::size_t n = std::size_t(std::min<int64_t>(int64_t(count), flushed_ - position));
+    ssize_t w = ::pwrite(fd_, p, n, position);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      throw EStreamError(SystemErrorText(errno));
+    }
+    if (w == 0) throw EStreamError(SystemErrorText(ENOSPC));
+    p += w;
+    position += w;
+    count -= std::size_t(w);
+  }
+  if (count > 0) {
+    std::size_t at = std::size_t(position - flushed_);
+    if (at + count > used_) throw EStreamError("write beyond the end of the written data");
+    std::memcpy(buffer_.data() + at, p, count);
+  }
+}
+
+}  // namespace tf

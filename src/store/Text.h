@@ -1,0 +1,64 @@
+#pragma once
+// Text on this platform: the catalog stores bytes as they are; internal text is UTF-8, and a
+// stored text that is not valid UTF-8 (a catalog or a medium from a Windows machine) is
+// Windows-1252. Length limits are byte limits, and a cut never splits a UTF-8 sequence.
+
+#include <cstddef>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace tf {
+
+bool IsValidUtf8(std::string_view s);
+
+// Windows-1252 bytes to UTF-8 (the five unassigned codes become U+FFFD).
+std::string Cp1252ToUtf8(std::string_view s);
+
+// The text as UTF-8 for display: valid UTF-8 as it is, anything else read as Windows-1252.
+std::string ToDisplay(std::string_view s);
+
+// The longest prefix length <= max that does not end inside a UTF-8 sequence. Text that is
+// not valid UTF-8 is cut at max exactly.
+std::size_t CutLength(std::string_view s, std::size_t max);
+inline std::string_view CutText(std::string_view s, std::size_t max) {
+  return s.substr(0, CutLength(s, max));
+}
+
+// An owned, zero-terminated text or none: descriptions, path caches, flag names. Eight bytes,
+// so that a file record stays small. An empty text is stored as none.
+class TText {
+ public:
+  TText() = default;
+  explicit TText(std::string_view s) { Assign(s); }
+  TText(const TText& other) { Assign(other.View()); }
+  TText(TText&& other) noexcept : p_(other.p_) { other.p_ = nullptr; }
+  TText& operator=(const TText& other) {
+    if (this != &other) Assign(other.View());
+    return *this;
+  }
+  TText& operator=(TText&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      p_ = other.p_;
+      other.p_ = nullptr;
+    }
+    return *this;
+  }
+  ~TText() { Reset(); }
+
+  void Assign(std::string_view s);
+  void Reset();
+
+  explicit operator bool() const { return p_ != nullptr; }
+  bool Empty() const { return p_ == nullptr; }
+  const char* CStr() const { return p_; }  // null for none
+  std::string_view View() const { return p_ ? std::string_view(p_) : std::string_view(); }
+  std::string Str() const { return std::string(View()); }
+  std::size_t Size() const { return p_ ? std::strlen(p_) : 0; }
+
+ private:
+  char* p_ = nullptr;
+};
+
+}  // namespace tf

@@ -1,0 +1,162 @@
+#include "support/TestSupport.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace tf::test {
+
+TTempDir::TTempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "tftest-XXXXXX").string();
+  if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TTempDir::~TTempDir() {
+  std::error_code ec;
+  // Folders made unreadable by a test must become removable again.
+  for (auto it = std::filesystem::recursive_directory_iterator(
+           path_, std::filesystem::directory_options::skip_permission_denied, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    if (it->is_directory(ec) && !it->is_symlink(ec))
+      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                   std::filesystem::perm_options::add, ec);
+  }
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+TNode* AddCatalog(TCatalogTree& tree, const std::string& name) {
+  auto* rec = new TCatalogRec;
+  auto node = MakeNode(name, rec);
+  node->Bold = true;
+  return tree.AppendChild(tree.Root(), std::move(node));
+}
+
+static TNode* Append(TNode* parent, std::unique_ptr<TNode> node) {
+  if (TCatalogTree* tree = TreeOf(parent)) return tree->AppendChild(parent, std::move(node));
+  node->Parent = parent;
+  node->Row = parent->ChildCount();
+  parent->Children.push_back(std::move(node));
+  return parent->Children.back().get();
+}
+
+TNode* AddDisk(TNode* catalog, const std::string& name) {
+  auto* disk = new TDiskRec;
+  disk->FileSystem = "FAT";
+  disk->BytesPerSector = 512;
+  disk->SectorsPerCluster = 8;
+  disk->TotalClusters = 1000;
+  disk->FreeClusters = 100;
+  disk->MediaType = 5;
+  return Append(catalog, MakeNode(name, disk));
+}
+
+TNode* AddFolder(TNode* parent, const std::string& name, int64_t totalBytes) {
+  auto* folder = new TFolderRec;
+  folder->TotalSize = totalBytes * SizeScale;
+  if (parent->Record && HasFlag(parent->Record, InArchive)) SetFlag(folder, InArchive, true);
+  return Append(parent, MakeNode(name, folder));
+}
+
+TFileRec* AddFile(TNode* container, const std::string& name, uint32_t size,
+                  const std::string& description) {
+  TItemRec* rec = container->Record;
+  TFileRec* f = TFileRec::Create(name, uint8_t(ikFile | (rec->KindFlags & InArchive)));
+  f->Size = size;
+  f->Node = container;
+  f->Description.Assign(description);
+  TFileRec* last = FirstFile(rec);
+  while (last && last->Next) last = last->NextFile();
+  LinkFile(rec, last, f);
+  ++*ContainerInfo(rec).FileCount;
+  if (!description.empty()) SetFlag(rec, HasFileDescriptions, true);
+  return f;
+}
+
+std::vector<TFileRec*> Files(const TNode* container) {
+  std::vector<TFileRec*> files;
+  for (TFileRec* f = FirstFile(container->Record); f; f = f->NextFile()) files.push_back(f);
+  return files;
+}
+
+static void CheckNode(const TNode* node, std::ostringstream& why) {
+  for (int i = 0; i < node->ChildCount(); ++i) {
+    const TNode* c = node->Child(i);
+    if (c->Parent != node) why << c->Caption << ": wrong parent; ";
+    if (c->Row != i) why << c->Caption << ": row " << c->Row << " at " << i << "; ";
+    if (!c->Record) {
+      why << c->Caption << ": no record; ";
+      continue;
+    }
+    if (c->Record->Node != c) why << c->Caption << ": record does not point back; ";
+    uint8_t kind = KindOf(c->Record);
+    if (kind == ikDisk || kind == ikFolder) {
+      for (TFileRec* f = FirstFile(c->Record); f; f = f->NextFile())
+        if (f->Node != c) why << c->Caption << "/" << f->Name() << ": wrong node; ";
+    }
+    CheckNode(c, why);
+  }
+}
+
+std::string CheckTree(TCatalogTree& tree) {
+  std::ostringstream why;
+  CheckNode(tree.Root(), why);
+  for (int k = 0; k < ListKindCount; ++k) {
+    TRecordList* list = tree.List(TListKind(k));
+    if (!list) continue;
+    for (int i = 0; i < list->Count(); ++i) {
+      TItemRec* rec = list->At(i);
+      if (rec && ListIndexOf(rec, TListKind(k)) != StoredListIndex(i))
+        why << "list " << k << " entry " << i << ": stored index "
+            << ListIndexOf(rec, TListKind(k)) << "; ";
+    }
+  }
+  return why.str();
+}
+
+TCliResult RunCli(const std::vector<std::string>& args) {
+  TTempDir dir;
+  std::string out = dir.File("out"), err = dir.File("err");
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    std::vector<char*> argv;
+    std::string cli = TF_CLI_PATH;
+    argv.push_back(cli.data());
+    std::vector<std::string> copy = args;
+    for (auto& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    FILE* o = std::freopen(out.c_str(), "w", stdout);
+    FILE* e = std::freopen(err.c_str(), "w", stderr);
+    (void)o;
+    (void)e;
+    ::execv(cli.c_str(), argv.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  TCliResult r;
+  r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  r.Out = ReadBytes(out);
+  r.Err = ReadBytes(err);
+  return r;
+}
+
+}  // namespace tf::test

@@ -1,0 +1,51 @@
+#pragma once
+// Shared test helpers: temporary folders, catalogs built in memory, running the CLI, and the
+// tree invariant that every test asserts after changing a tree.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "store/LoadSave.h"
+#include "store/Tree.h"
+
+namespace tf::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TTempDir {
+ public:
+  TTempDir();
+  ~TTempDir();
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+
+// Catalogs in memory, as a scan would build them (disks changed, lists loaded).
+TNode* AddCatalog(TCatalogTree& tree, const std::string& name);
+TNode* AddDisk(TNode* catalog, const std::string& name);
+TNode* AddFolder(TNode* parent, const std::string& name, int64_t totalBytes = 0);
+TFileRec* AddFile(TNode* container, const std::string& name, uint32_t size = 0,
+                  const std::string& description = {});
+std::vector<TFileRec*> Files(const TNode* container);
+
+// Every node's record points back at it, rows match positions, file records point at their
+// container's node, list back-indices match. Empty when all holds, else what is wrong.
+std::string CheckTree(TCatalogTree& tree);
+
+struct TCliResult {
+  int Status = -1;
+  std::string Out;
+  std::string Err;
+};
+TCliResult RunCli(const std::vector<std::string>& args);
+
+}  // namespace tf::test
