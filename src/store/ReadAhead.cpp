@@ -133,6 +133,7 @@ void TBufferedWriter::WriteAll(const char* data, std::size_t count) {
 }
 
 void TBufferedWriter::Write(const void* data, std::size_t count) {
+  if (count == 0) return;
   const char* p = static_cast<const char*>(data);
   if (used_ + count > buffer_.size()) {
     Flush();
