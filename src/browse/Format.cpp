@@ -1,0 +1,382 @@
+#include "browse/Format.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "store/Text.h"
+
+namespace tf {
+
+namespace {
+
+const TDisplayFormats* currentFormats = nullptr;
+
+std::string TwoDigits(int v) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d", v);
+  return buf;
+}
+
+// ---- UTF-8 <-> code points, for the functions that count characters ----
+
+std::u32string Decode(std::string_view utf8) {
+  std::u32string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    auto c = static_cast<unsigned char>(utf8[i]);
+    char32_t cp;
+    int len;
+    if (c < 0x80) {
+      cp = c;
+      len = 1;
+    } else if ((c >> 5) == 6) {
+      cp = c & 0x1F;
+      len = 2;
+    } else if ((c >> 4) == 14) {
+      cp = c & 0x0F;
+      len = 3;
+    } else {
+      cp = c & 0x07;
+      len = 4;
+    }
+    if (i + std::size_t(len) > utf8.size()) len = int(utf8.size() - i);
+    for (int k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    out.push_back(cp);
+    i += std::size_t(len);
+  }
+  return out;
+}
+
+std::string Encode(std::u32string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (char32_t cp : s) {
+    if (cp < 0x80) {
+      out += char(cp);
+    } else if (cp < 0x800) {
+      out += char(0xC0 | (cp >> 6));
+      out += char(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      out += char(0xE0 | (cp >> 12));
+      out += char(0x80 | ((cp >> 6) & 0x3F));
+      out += char(0x80 | (cp & 0x3F));
+    } else {
+      out += char(0xF0 | (cp >> 18));
+      out += char(0x80 | ((cp >> 12) & 0x3F));
+      out += char(0x80 | ((cp >> 6) & 0x3F));
+      out += char(0x80 | (cp & 0x3F));
+    }
+  }
+  return out;
+}
+
+// Blanks of description lines: the space, and character 255 of the program's code page.
+bool IsBlank(char32_t c) { return c == U' ' || c == U'\u00FF'; }
+
+// Removes trailing blanks and trailing CR LF pairs until the text ends with neither.
+void TrimDescriptionEnd(std::u32string& s) {
+  for (;;) {
+    if (!s.empty() && IsBlank(s.back())) {
+      s.pop_back();
+    } else if (s.size() >= 2 && s[s.size() - 2] == U'\r' && s.back() == U'\n') {
+      s.resize(s.size() - 2);
+    } else {
+      return;
+    }
+  }
+}
+
+// Trims the blanks at both ends of every CR LF separated line (never the last character of
+// a non-empty line), then the end of the text.
+void TrimDescriptionLines(std::u32string& s) {
+  std::u32string out;
+  out.reserve(s.size() + 2);
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t end = s.find(U"\r\n", start);
+    std::u32string_view line(s.data() + start, (end == s.npos ? s.size() : end) - start);
+    while (line.size() > 1 && IsBlank(line.front())) line.remove_prefix(1);
+    while (line.size() > 1 && IsBlank(line.back())) line.remove_suffix(1);
+    out += line;
+    out += U"\r\n";
+    if (end == s.npos) break;
+    start = end + 2;
+  }
+  TrimDescriptionEnd(out);
+  s = std::move(out);
+}
+
+// Breaks a text into lines of at most width (+1) characters: at a CR LF that falls inside the
+// line, else before the last blank, ",", "-" or "." of the line, else hard at the width.
+void WrapText(std::u32string& s, std::size_t width) {
+  std::size_t start = 0;
+  while (s.size() - start > width + 1) {
+    std::size_t cr = s.npos;
+    for (std::size_t i = start; i <= start + width; ++i) {
+      if (s[i] == U'\r') {
+        cr = i;
+        break;
+      }
+    }
+    if (cr != s.npos) {
+      start = cr + 2;
+      if (start > s.size()) start = s.size();
+      continue;
+    }
+    std::size_t brk = s.npos;
+    for (std::size_t i = start + width + 1; i >= start + 1; --i) {
+      char32_t c = s[i];
+      if (c == U' ' || c == U',' || c == U'-' || c == U'.') {
+        brk = i;
+        break;
+      }
+    }
+    if (brk == s.npos || brk < start + 2) brk = start + width;
+    s.insert(brk, U"\r\n");
+    start = brk + 2;
+  }
+}
+
+}  // namespace
+
+// ---- formats ----
+
+std::string TDisplayFormats::ShortDate(const TDateTimeParts& t) const {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", t.Year, t.Month, t.Day);
+  return buf;
+}
+
+std::string TDisplayFormats::LongTime(const TDateTimeParts& t) const {
+  return TwoDigits(t.Hour) + ":" + TwoDigits(t.Minute) + ":" + TwoDigits(t.Second);
+}
+
+std::string TDisplayFormats::ShortTime(const TDateTimeParts& t) const {
+  return TwoDigits(t.Hour) + ":" + TwoDigits(t.Minute);
+}
+
+const TDisplayFormats& DisplayFormats() {
+  static const TDisplayFormats builtIn;
+  return currentFormats ? *currentFormats : builtIn;
+}
+
+void SetDisplayFormats(const TDisplayFormats* formats) { currentFormats = formats; }
+
+// ---- sizes ----
+
+std::string FormatSize(double x) {
+  static constexpr const char* units[] = {"B", "kB", "MB", "GB", "TB"};
+  if (!(x >= 0)) x = 0;  // negative or NaN: nothing sensible to show
+  double rest = x;
+  int unit = 0;
+  while (x >= 1024 && unit < 4) {
+    double q = x / 1024;
+    rest = (q - std::floor(q)) * 1024;
+    x = std::floor(q);
+    ++unit;
+  }
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.0f", std::floor(x));
+  std::string s = buf;
+  if (s.size() <= 2 && x != 0 && unit > 0 && rest > 0) {
+    // The decimals of rest / 1024, in fixed notation (a tiny rest must not turn into an
+    // exponent), cut to as many digits as make three significant ones.
+    auto r = std::to_chars(buf, buf + sizeof buf, rest / 1024, std::chars_format::fixed);
+    std::string t(buf, r.ptr);
+    std::size_t dot = t.find('.');
+    if (dot != t.npos) {
+      std::string digits = t.substr(dot + 1, 3 - s.size());
+      if (!digits.empty()) s += DisplayFormats().DecimalSeparator() + digits;
+    }
+  }
+  return s + " " + units[unit];
+}
+
+std::string FormatFixedSize(int64_t fixedBytes) {
+  return FormatSize(double(fixedBytes) / 10000.0);
+}
+
+// ---- dates ----
+
+namespace {
+
+bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+int DaysInMonth(int y, int m) {
+  static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && IsLeap(y) ? 29 : days[m - 1];
+}
+
+// Civil date of a day number counted from 1970-01-01 (proleptic Gregorian).
+void CivilFromDays(int64_t z, int& y, int& m, int& d) {
+  z += 719468;
+  int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  int64_t doe = z - era * 146097;
+  int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  int64_t yy = yoe + era * 400;
+  int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  int64_t mp = (5 * doy + 2) / 153;
+  d = int(doy - (153 * mp + 2) / 5 + 1);
+  m = int(mp < 10 ? mp + 3 : mp - 9);
+  y = int(yy + (m <= 2 ? 1 : 0));
+}
+
+}  // namespace
+
+bool DecodeDosDateTime(uint32_t packed, TDateTimeParts& out) {
+  uint32_t date = packed >> 16, time = packed & 0xFFFF;
+  TDateTimeParts t;
+  t.Year = int(date >> 9) + 1980;
+  t.Month = int((date >> 5) & 15);
+  t.Day = int(date & 31);
+  t.Hour = int(time >> 11);
+  t.Minute = int((time >> 5) & 63);
+  t.Second = int(time & 31) * 2;
+  if (t.Month < 1 || t.Month > 12 || t.Day < 1 || t.Day > DaysInMonth(t.Year, t.Month))
+    return false;
+  if (t.Hour > 23 || t.Minute > 59 || t.Second > 59) return false;
+  out = t;
+  return true;
+}
+
+uint32_t EncodeDosDateTime(const TDateTimeParts& t) {
+  if (t.Year < 1980 || t.Year > 2107) return 0;
+  uint32_t date = uint32_t((t.Year - 1980) << 9 | t.Month << 5 | t.Day);
+  uint32_t time = uint32_t(t.Hour << 11 | t.Minute << 5 | t.Second / 2);
+  return date << 16 | time;
+}
+
+bool DecodeDayCount(double days, TDateTimeParts& out) {
+  if (!std::isfinite(days) || days < 0 || days > 1e7) return false;
+  double whole = std::floor(days);
+  auto ms = int64_t(std::llround((days - whole) * 86400000.0));
+  auto day = int64_t(whole);
+  if (ms >= 86400000) {  // rounding reached midnight: the next day
+    ms -= 86400000;
+    ++day;
+  }
+  TDateTimeParts t;
+  // Day 0 is 1899-12-30, which is 25569 days before 1970-01-01.
+  CivilFromDays(day - 25569, t.Year, t.Month, t.Day);
+  int64_t secs = ms / 1000;
+  t.Hour = int(secs / 3600);
+  t.Minute = int(secs / 60 % 60);
+  t.Second = int(secs % 60);
+  // Through the DOS form and back: two-second resolution, years 1980 to 2107 only.
+  uint32_t packed = EncodeDosDateTime(t);
+  return packed != 0 && DecodeDosDateTime(packed, out);
+}
+
+std::string FormatFileDate(TDateFormat format, uint32_t packed) {
+  TDateTimeParts t;
+  if (!DecodeDosDateTime(packed, t)) return "(unknown)";
+  const TDisplayFormats& f = DisplayFormats();
+  switch (format) {
+    case TDateFormat::ShortDate: return f.ShortDate(t);
+    case TDateFormat::LongTime: return f.LongTime(t);
+    case TDateFormat::ShortTime: return f.ShortTime(t);
+  }
+  return {};
+}
+
+std::string FileDateText(uint32_t packed) {
+  TDateTimeParts t;
+  return DecodeDosDateTime(packed, t) ? DisplayFormats().ShortDate(t) : std::string();
+}
+
+std::string FileTimeText(uint32_t packed) {
+  TDateTimeParts t;
+  return DecodeDosDateTime(packed, t) ? DisplayFormats().LongTime(t) : std::string();
+}
+
+std::string LastUpdateText(double days) {
+  TDateTimeParts t;
+  if (days == 0 || !DecodeDayCount(days, t)) return {};
+  const TDisplayFormats& f = DisplayFormats();
+  if (t.Hour == 0 && t.Minute == 0 && t.Second == 0) return f.ShortDate(t);
+  return f.ShortDate(t) + ", " + f.ShortTime(t);
+}
+
+// ---- attributes, names, media ----
+
+std::string AttributeLetters(uint8_t a) {
+  std::string s;
+  if (a & 0x10) s += 'd';
+  if (a & 0x01) s += 'r';
+  if (a & 0x02) s += 'h';
+  if (a & 0x04) s += 's';
+  if (a & 0x20) s += 'a';
+  return s;
+}
+
+std::string_view ExtensionOf(std::string_view name) {
+  std::size_t dot = name.rfind('.');
+  if (dot == name.npos) return {};
+  std::size_t sep = name.find_last_of("\\:");
+  if (sep != name.npos && sep > dot) return {};
+  return name.substr(dot + 1);
+}
+
+std::string_view MediaTypeText(uint8_t mediaType) {
+  static constexpr std::string_view names[] = {
+      "Floppy 5.25\" DD", "Floppy 5.25\" HD", "Floppy 3.5\" DD", "Floppy 8\" SD",
+      "Floppy 8\" DD",    "Hard disk",        "Tape drive",      "Floppy 3.5\" HD",
+      "Optical drive",    "Floppy 3.5\" EHD", "CD-ROM",          "Network drive",
+      "RAM disk",         "Removable drive"};
+  return mediaType < std::size(names) ? names[mediaType] : std::string_view("Unknown");
+}
+
+// ---- descriptions ----
+
+std::string ShortenDescription(std::string_view stored) {
+  std::u32string d = Decode(ToDisplay(stored));
+  std::size_t lead = 0;
+  while (lead < d.size() && (d[lead] == U'\r' || d[lead] == U'\n')) ++lead;
+  d.erase(0, lead);
+  // p: the 1-based position of the first line break, or the length; at most 70.
+  std::size_t p = d.find_first_of(U"\r\n");
+  p = p == d.npos ? d.size() : p + 1;
+  if (p > 70) p = 70;
+  if (p < d.size()) {
+    d.resize(p - 1);
+    TrimDescriptionLines(d);
+    d += U" (more...)";
+  }
+  return Encode(d);
+}
+
+std::string DescriptionHintText(std::string_view stored) {
+  constexpr std::size_t width = 80, maxLines = 15;
+  std::u32string d = Decode(ToDisplay(stored));
+  WrapText(d, width);
+  TrimDescriptionLines(d);
+  // Count every line, the short ones at the end included.
+  std::size_t pos = 0;
+  bool cut = false;
+  for (std::size_t line = 1;; ++line) {
+    std::size_t end = d.find(U"\r\n", pos);
+    if (end == d.npos) break;
+    if (line == maxLines) {
+      d.resize(end);
+      TrimDescriptionEnd(d);
+      cut = true;
+      break;
+    }
+    pos = end + 2;
+  }
+  std::string out;
+  for (std::size_t start = 0;;) {
+    std::size_t end = d.find(U"\r\n", start);
+    out += Encode(std::u32string_view(d).substr(start, end == d.npos ? d.npos : end - start));
+    if (end == d.npos) break;
+    out += '\n';
+    start = end + 2;
+  }
+  if (cut) out += "\n(more...)";
+  return out;
+}
+
+}  // namespace tf
