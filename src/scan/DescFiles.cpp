@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "store/LoadSave.h"
 #include "store/Text.h"
 
 namespace tf {
@@ -312,6 +313,77 @@ bool ReadDescriptIon(TNode* container, const std::string& path, const TDescImpor
       }
     }
   }
+  return true;
+}
+
+}  // namespace tf
+
+namespace tf {
+
+std::vector<std::string> SplitMasks(std::string_view list) {
+  std::vector<std::string> masks;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t comma = list.find(',', start);
+    std::string_view m = list.substr(start, comma == std::string_view::npos ? comma : comma - start);
+    while (!m.empty() && m.front() == ' ') m.remove_prefix(1);
+    while (!m.empty() && m.back() == ' ') m.remove_suffix(1);
+    if (!m.empty()) masks.emplace_back(m);
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  return masks;
+}
+
+namespace {
+
+struct TFound {
+  std::size_t Mask;
+  std::string Path;
+};
+
+void Collect(TNode* node, const std::vector<std::string>& masks, bool subfolders, int maxLevels,
+             int level, const std::string& path, std::vector<TFound>& found) {
+  if (!node->Record || HasFlag(node->Record, InArchive)) return;
+  LoadFiles(node);
+  for (TFileRec* f = FirstFile(node->Record); f; f = f->NextFile()) {
+    for (std::size_t m = 0; m < masks.size(); ++m) {
+      if (!WildcardMatch(f->Name(), masks[m])) continue;
+      // After every entry of the same or a better mask.
+      auto at = std::find_if(found.begin(), found.end(), [&](const TFound& e) { return e.Mask > m; });
+      found.insert(at, {m, path + std::string(f->Name())});
+      break;
+    }
+  }
+  if (!subfolders || level >= maxLevels) return;
+  if (KindOf(node->Record) == ikFolder) LoadSubfolders(node);
+  for (int i = 0; i < node->ChildCount(); ++i) {
+    TNode* child = node->Child(i);
+    std::string childPath = (level == 0 ? std::string(".\\") : path) + child->Caption + "\\";
+    Collect(child, masks, subfolders, maxLevels, level + 1, childPath, found);
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> CollectDescriptionFiles(TNode* node, const std::vector<std::string>& masks,
+                                                 bool subfolders, int maxLevels) {
+  std::vector<TFound> found;
+  if (node && node->Record &&
+      (KindOf(node->Record) == ikDisk || KindOf(node->Record) == ikFolder))
+    Collect(node, masks, subfolders, maxLevels, 0, std::string(), found);
+  std::vector<std::string> paths;
+  for (auto& f : found) paths.push_back(std::move(f.Path));
+  return paths;
+}
+
+bool ReadDescriptionView(const std::string& path, std::string& text) {
+  if (!ReadFileHead(path, DescViewLimit, text)) {
+    text = DescViewReadError;
+    return false;
+  }
+  std::replace(text.begin(), text.end(), '\0', char(0xFF));
+  if (text.size() == DescViewLimit) text += std::string("\r\n") + DescViewTruncated;
   return true;
 }
 

@@ -49,6 +49,25 @@ bool ReadFilesBbs(TNode* container, const std::string& path, const TDescImport& 
 //   DESCRIPT.ION: one line per file or subfolder.
 bool ReadDescriptIon(TNode* container, const std::string& path, const TDescImport& opt);
 
+// The Description Assistant's search: the description-like files in the item's folder (and,
+// with subfolders, up to maxLevels below it), grouped by the first mask each matches, in
+// catalog order within a mask. Paths are relative: "FILE_ID.DIZ", ".\DOCS\README.TXT".
+// Nothing is collected inside an archive. Lists and levels are read from the catalog as needed.
+std::vector<std::string> CollectDescriptionFiles(TNode* node, const std::vector<std::string>& masks,
+                                                 bool subfolders, int maxLevels);
+// The default masks of the search, in priority order.
+inline constexpr char DefaultDescMasks[] = "FILE_ID.DIZ,DESCRIPT.ION,*.NFO,*.TXT";
+std::vector<std::string> SplitMasks(std::string_view list);
+
+// A description file as the Assistant shows it: at most 32000 bytes, zero bytes as byte 255,
+// a marker line when it was cut or could not be read.
+inline constexpr std::size_t DescViewLimit = 32000;
+inline constexpr char DescViewTruncated[] =
+    "***  Description Assistant: File Too Long - TRUNCATED  ***";
+inline constexpr char DescViewReadError[] = "***  Description Assistant: FILE READ ERROR  ***";
+// False when the file could not be opened (the text is then the error marker).
+bool ReadDescriptionView(const std::string& path, std::string& text);
+
 // Lines of a text file: CR LF, LF and a lone CR end a line; the last line may lack one.
 std::vector<std::string> SplitLines(std::string_view text);
 // At most limit bytes of a file; false when it cannot be opened or read.

@@ -206,3 +206,47 @@ TEST(DescLines, SplitsAtEveryKindOfLineEnd) {
 
 }  // namespace
 }  // namespace tf::test
+
+namespace tf::test {
+namespace {
+
+TEST(DescAssistant, FilesGroupedByMaskPriority) {
+  TCatalogTree tree;
+  TNode* disk = AddDisk(AddCatalog(tree, "C"), "D");
+  TNode* item = AddFolder(disk, "Game");
+  AddFile(item, "Readme.txt");
+  AddFile(item, "Setup.exe");
+  TNode* docs = AddFolder(item, "Docs");
+  AddFile(docs, "Manual.txt");
+  AddFile(docs, "File_id.diz");
+  TNode* deep = AddFolder(docs, "Deep");
+  AddFile(deep, "Deep.nfo");
+  TNode* zip = AddFolder(item, "Pack.zip");
+  SetFlag(zip->Record, InArchive, true);
+  AddFile(zip, "Inside.txt");
+  std::vector<std::string> masks = SplitMasks(DefaultDescMasks);
+  ASSERT_EQ(masks.size(), 4u);
+  EXPECT_EQ(CollectDescriptionFiles(item, masks, true, 2),
+            (std::vector<std::string>{".\\Docs\\File_id.diz", ".\\Docs\\Deep\\Deep.nfo",
+                                      "Readme.txt", ".\\Docs\\Manual.txt"}));
+  EXPECT_EQ(CollectDescriptionFiles(item, masks, true, 1),
+            (std::vector<std::string>{".\\Docs\\File_id.diz", "Readme.txt", ".\\Docs\\Manual.txt"}));
+  EXPECT_EQ(CollectDescriptionFiles(item, masks, false, 8), std::vector<std::string>{"Readme.txt"});
+  EXPECT_TRUE(CollectDescriptionFiles(zip, masks, true, 8).empty());
+}
+
+TEST(DescAssistant, ViewMarksLongAndUnreadableFiles) {
+  TTempDir dir;
+  std::string text;
+  WriteBytes(dir.File("big.txt"), std::string(40000, 'a'));
+  EXPECT_TRUE(ReadDescriptionView(dir.File("big.txt"), text));
+  EXPECT_EQ(text, std::string(32000, 'a') + "\r\n***  Description Assistant: File Too Long - TRUNCATED  ***");
+  WriteBytes(dir.File("bin.txt"), std::string("a\0b", 3));
+  EXPECT_TRUE(ReadDescriptionView(dir.File("bin.txt"), text));
+  EXPECT_EQ(text, "a\xFF" "b");
+  EXPECT_FALSE(ReadDescriptionView(dir.File("none.txt"), text));
+  EXPECT_EQ(text, "***  Description Assistant: FILE READ ERROR  ***");
+}
+
+}  // namespace
+}  // namespace tf::test
