@@ -181,16 +181,23 @@ TEntry ArjEntry(const TArjHeader& h) {
   return e;
 }
 
-// NAME.ARJ is followed by NAME.A01, NAME.A02, ... NAME.A99; "" after that or without an
-// extension to count on.
+// NAME.ARJ is followed by NAME.A01, NAME.A02, ... NAME.A99, and NAME.001 by NAME.002 ...
+// NAME.999; "" after the last or without an extension to count on.
 std::string NextArjVolume(const std::string& path) {
   std::size_t slash = path.find_last_of('/');
   std::size_t dot = path.find_last_of('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
   std::string ext = path.substr(dot + 1);
   if (ext.size() != 3) return {};
+  auto digit = [](char ch) { return ch >= '0' && ch <= '9'; };
+  if (digit(ext[0]) && digit(ext[1]) && digit(ext[2])) {  // NAME.001, NAME.002, ... NAME.999
+    int n = (ext[0] - '0') * 100 + (ext[1] - '0') * 10 + (ext[2] - '0') + 1;
+    if (n > 999) return {};
+    ext = {char('0' + n / 100), char('0' + n / 10 % 10), char('0' + n % 10)};
+    return path.substr(0, dot + 1) + ext;
+  }
   int number = 1;
-  if (ext[1] >= '0' && ext[1] <= '9' && ext[2] >= '0' && ext[2] <= '9') {
+  if (digit(ext[1]) && digit(ext[2])) {
     number = (ext[1] - '0') * 10 + (ext[2] - '0') + 1;
     if (number > 99) return {};
   }
