@@ -5,6 +5,7 @@
 
 #include "platform/Prompts.h"
 #include "platform/SettingsStore.h"
+#include "store/OpenCatalogs.h"
 #include "store/Text.h"
 
 namespace tf {
@@ -372,7 +373,7 @@ bool ResetOutdatedSettings(TSettingsKey& key) {
 std::vector<std::string> ReadMruList(TSettingsKey& key) {
   auto sub = key.Subkey(std::string(kMruSubkey));
   std::vector<std::string> list;
-  for (std::size_t i = 0; i < kMruMax; ++i) {
+  for (std::size_t i = 0; i < TOpenCatalogs::MaxRecentFiles; ++i) {
     auto path = sub->ReadString(MruValueName(i));
     if (path && !path->empty() && std::find(list.begin(), list.end(), *path) == list.end())
       list.push_back(std::move(*path));
@@ -383,18 +384,8 @@ std::vector<std::string> ReadMruList(TSettingsKey& key) {
 void WriteMruList(TSettingsKey& key, const std::vector<std::string>& paths) {
   auto sub = key.Subkey(std::string(kMruSubkey));
   sub->DeleteKey();
-  const std::size_t n = std::min(paths.size(), kMruMax);
+  const std::size_t n = std::min(paths.size(), TOpenCatalogs::MaxRecentFiles);
   for (std::size_t i = 0; i < n; ++i) sub->WriteString(MruValueName(i), paths[i]);
-}
-
-void MruAdd(std::vector<std::string>& list, const std::string& path) {
-  std::erase(list, path);
-  list.insert(list.begin(), path);
-  if (list.size() > kMruMax) list.resize(kMruMax);
-}
-
-bool MruRemove(std::vector<std::string>& list, const std::string& path) {
-  return std::erase(list, path) > 0;
 }
 
 // Main window state.

@@ -217,19 +217,16 @@ inline constexpr uint8_t kSettingsRevision = 2;
 // when something was deleted.
 bool ResetOutdatedSettings(TSettingsKey& key);
 
-// Recent files (subkey "MRUList", string values "F0", "F1", ... in list order).
+// Recent files (subkey "MRUList", string values "F0", "F1", ... in list order): the storage
+// of TOpenCatalogs::RecentFiles, which keeps the list itself.
 
-inline constexpr std::size_t kMruMax = 4;
 inline constexpr std::string_view kMruSubkey = "MRUList";
-// At most 4 paths, most recent first: "F0".."F3" where present and not empty, duplicates
-// dropped; anything else in the subkey is ignored.
+// At most TOpenCatalogs::MaxRecentFiles paths, most recent first: "F0".."F3" where present
+// and not empty, repeats dropped; anything else in the subkey is ignored.
 std::vector<std::string> ReadMruList(TSettingsKey& key);
-// Empties the subkey, then writes the first 4 paths.
+// Empties the subkey, then writes the first TOpenCatalogs::MaxRecentFiles paths. The caller
+// flushes the store.
 void WriteMruList(TSettingsKey& key, const std::vector<std::string>& paths);
-// Puts `path` at the top (moving it there when listed already) and keeps at most 4.
-void MruAdd(std::vector<std::string>& list, const std::string& path);
-// Removes `path`; false when it was not listed.
-bool MruRemove(std::vector<std::string>& list, const std::string& path);
 
 // Main window state ("WindowPos", 30 bytes).
 

@@ -7,26 +7,13 @@
 
 namespace tf {
 
-inline void PrintTo(const TFont& f, std::ostream* os) {
-  *os << '"' << f.Name << "\" " << f.Height << (f.Bold ? " bold" : "")
-      << (f.Italic ? " italic" : "") << (f.Underline ? " underline" : "")
-      << (f.StrikeOut ? " strike-out" : "");
-}
-
-inline void PrintTo(const TFontSlot& s, std::ostream* os) {
-  *os << (s.UseCustom ? "custom " : "system, custom ");
-  PrintTo(s.Custom, os);
-}
-
 inline void PrintTo(const TOptions& o, std::ostream* os) {
   const TBitFields bits = PackBitFields(o);
   *os << std::hex << "{Settings 0x" << bits.Settings << ", AdvSettings 0x" << bits.AdvSettings
       << std::dec << ", DescWaitBar " << o.DescWaitBar << ", AutoSaveEdit " << o.AutoSaveEdit
       << ", double-click " << int(o.FileDoubleClickCombo) << ", fonts [";
-  for (const TFontSlot& s : o.Fonts) {
-    PrintTo(s, os);
-    *os << "; ";
-  }
+  for (const TFontSlot& s : o.Fonts)
+    *os << (s.UseCustom ? "*" : "") << s.Custom.Name << ' ' << s.Custom.Height << "; ";
   *os << "], Autoload \"" << JoinCommaText(o.AutoloadList) << "\", DescFiles \""
       << JoinCommaText(o.DescList) << "\"}";
 }

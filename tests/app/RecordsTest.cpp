@@ -53,22 +53,6 @@ TEST_P(MruStorage, ReadingSkipsGapsEmptiesAndRepeats) {
   EXPECT_EQ(ReadMruList(Reopen()), (Paths{"/a.ctf", "/b.ctf"}));
 }
 
-TEST(Mru, AddedPathGoesToTheTop) {
-  Paths list;
-  for (const char* p : {"/1.ctf", "/2.ctf", "/3.ctf", "/4.ctf"}) MruAdd(list, p);
-  EXPECT_EQ(list, (Paths{"/4.ctf", "/3.ctf", "/2.ctf", "/1.ctf"}));
-  MruAdd(list, "/2.ctf");
-  EXPECT_EQ(list, (Paths{"/2.ctf", "/4.ctf", "/3.ctf", "/1.ctf"}));
-  MruAdd(list, "/5.ctf");
-  EXPECT_EQ(list, (Paths{"/5.ctf", "/2.ctf", "/4.ctf", "/3.ctf"}));
-  // Another letter case is another file here.
-  MruAdd(list, "/5.CTF");
-  EXPECT_EQ(list, (Paths{"/5.CTF", "/5.ctf", "/2.ctf", "/4.ctf"}));
-  EXPECT_TRUE(MruRemove(list, "/2.ctf"));
-  EXPECT_FALSE(MruRemove(list, "/2.ctf"));
-  EXPECT_EQ(list, (Paths{"/5.CTF", "/5.ctf", "/4.ctf"}));
-}
-
 // The main window's state.
 
 TEST(WindowPos, RecordLayout) {

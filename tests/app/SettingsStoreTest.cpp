@@ -159,20 +159,5 @@ TEST(QtSettingsStore, HandEditedValuesOfTheWrongTypeTakeTheirDefaults) {
   EXPECT_EQ(loaded.Options.DescList, std::vector<std::string>{"*.DIZ"});
 }
 
-TEST(MemorySettings, ReadOnlyStoreDropsWrites) {
-  TMemorySettings store;
-  store.WriteString("Autoload", "/a.ctf");
-  auto sub = store.Subkey("MRUList");
-  store.SetWritable(false);
-  EXPECT_FALSE(sub->Writable());
-  store.WriteString("Autoload", "/b.ctf");
-  sub->WriteString("F0", "/c.ctf");
-  store.DeleteValue("Autoload");
-  EXPECT_EQ(store.ReadString("Autoload"), "/a.ctf");
-  store.DeleteKey();
-  EXPECT_TRUE(store.Exists());
-  EXPECT_FALSE(sub->Exists());
-}
-
 }  // namespace
 }  // namespace tf::test
