@@ -316,7 +316,7 @@ TLoadedOptions LoadSettings(const TSettingsKey& key, const TFontDefaults& fonts)
   if (auto text = key.ReadString(kDescFiles)) {
     o.DescList = SplitList(*text);
   } else {
-    o.DescList = SplitList(kDefaultDescFiles);
+    o.DescList = SplitList(DefaultDescMasks);
     changed = true;
   }
   return loaded;

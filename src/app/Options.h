@@ -20,6 +20,8 @@
 #include <string_view>
 #include <vector>
 
+#include "scan/DescFiles.h"
+
 namespace tf {
 
 class TSettingsKey;
@@ -96,8 +98,6 @@ std::string JoinCommaText(const std::vector<std::string>& entries);
 // a single quote ("" inside is one quote); an unterminated quote runs to the end.
 std::vector<std::string> SplitCommaText(std::string_view text);
 
-inline constexpr std::string_view kDefaultDescFiles = "FILE_ID.DIZ,DESCRIPT.ION,*.NFO,*.TXT";
-
 // The settings.
 
 enum class TDockSide : uint8_t { Top = 0, Bottom = 1, Left = 2, Right = 3 };
@@ -162,7 +162,7 @@ struct TOptions {
   // "Autoload": the catalogs opened at start when AutoloadCheck is on
   std::vector<std::string> AutoloadList;
   // "DescFiles": the Description Assistant's file masks
-  std::vector<std::string> DescList = SplitCommaText(kDefaultDescFiles);
+  std::vector<std::string> DescList = SplitCommaText(DefaultDescMasks);
 
   bool operator==(const TOptions&) const = default;
 };
