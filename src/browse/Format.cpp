@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "scan/DescFiles.h"
 #include "store/Text.h"
 
 namespace tf {
@@ -18,126 +19,6 @@ std::string TwoDigits(int v) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "%02d", v);
   return buf;
-}
-
-// ---- UTF-8 <-> code points, for the functions that count characters ----
-
-std::u32string Decode(std::string_view utf8) {
-  std::u32string out;
-  out.reserve(utf8.size());
-  for (std::size_t i = 0; i < utf8.size();) {
-    auto c = static_cast<unsigned char>(utf8[i]);
-    char32_t cp;
-    int len;
-    if (c < 0x80) {
-      cp = c;
-      len = 1;
-    } else if ((c >> 5) == 6) {
-      cp = c & 0x1F;
-      len = 2;
-    } else if ((c >> 4) == 14) {
-      cp = c & 0x0F;
-      len = 3;
-    } else {
-      cp = c & 0x07;
-      len = 4;
-    }
-    if (i + std::size_t(len) > utf8.size()) len = int(utf8.size() - i);
-    for (int k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-    out.push_back(cp);
-    i += std::size_t(len);
-  }
-  return out;
-}
-
-std::string Encode(std::u32string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (char32_t cp : s) {
-    if (cp < 0x80) {
-      out += char(cp);
-    } else if (cp < 0x800) {
-      out += char(0xC0 | (cp >> 6));
-      out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += char(0xE0 | (cp >> 12));
-      out += char(0x80 | ((cp >> 6) & 0x3F));
-      out += char(0x80 | (cp & 0x3F));
-    } else {
-      out += char(0xF0 | (cp >> 18));
-      out += char(0x80 | ((cp >> 12) & 0x3F));
-      out += char(0x80 | ((cp >> 6) & 0x3F));
-      out += char(0x80 | (cp & 0x3F));
-    }
-  }
-  return out;
-}
-
-// Blanks of description lines: the space, and character 255 of the program's code page.
-bool IsBlank(char32_t c) { return c == U' ' || c == U'\u00FF'; }
-
-// Removes trailing blanks and trailing CR LF pairs until the text ends with neither.
-void TrimDescriptionEnd(std::u32string& s) {
-  for (;;) {
-    if (!s.empty() && IsBlank(s.back())) {
-      s.pop_back();
-    } else if (s.size() >= 2 && s[s.size() - 2] == U'\r' && s.back() == U'\n') {
-      s.resize(s.size() - 2);
-    } else {
-      return;
-    }
-  }
-}
-
-// Trims the blanks at both ends of every CR LF separated line (never the last character of
-// a non-empty line), then the end of the text.
-void TrimDescriptionLines(std::u32string& s) {
-  std::u32string out;
-  out.reserve(s.size() + 2);
-  std::size_t start = 0;
-  for (;;) {
-    std::size_t end = s.find(U"\r\n", start);
-    std::u32string_view line(s.data() + start, (end == s.npos ? s.size() : end) - start);
-    while (line.size() > 1 && IsBlank(line.front())) line.remove_prefix(1);
-    while (line.size() > 1 && IsBlank(line.back())) line.remove_suffix(1);
-    out += line;
-    out += U"\r\n";
-    if (end == s.npos) break;
-    start = end + 2;
-  }
-  TrimDescriptionEnd(out);
-  s = std::move(out);
-}
-
-// Breaks a text into lines of at most width (+1) characters: at a CR LF that falls inside the
-// line, else before the last blank, ",", "-" or "." of the line, else hard at the width.
-void WrapText(std::u32string& s, std::size_t width) {
-  std::size_t start = 0;
-  while (s.size() - start > width + 1) {
-    std::size_t cr = s.npos;
-    for (std::size_t i = start; i <= start + width; ++i) {
-      if (s[i] == U'\r') {
-        cr = i;
-        break;
-      }
-    }
-    if (cr != s.npos) {
-      start = cr + 2;
-      if (start > s.size()) start = s.size();
-      continue;
-    }
-    std::size_t brk = s.npos;
-    for (std::size_t i = start + width + 1; i >= start + 1; --i) {
-      char32_t c = s[i];
-      if (c == U' ' || c == U',' || c == U'-' || c == U'.') {
-        brk = i;
-        break;
-      }
-    }
-    if (brk == s.npos || brk < start + 2) brk = start + width;
-    s.insert(brk, U"\r\n");
-    start = brk + 2;
-  }
 }
 
 }  // namespace
@@ -332,7 +213,8 @@ std::string_view MediaTypeText(uint8_t mediaType) {
 // ---- descriptions ----
 
 std::string ShortenDescription(std::string_view stored) {
-  std::u32string d = Decode(ToDisplay(stored));
+  bool utf8 = IsValidUtf8(stored);
+  std::u32string d = DecodeText(stored);
   std::size_t lead = 0;
   while (lead < d.size() && (d[lead] == U'\r' || d[lead] == U'\n')) ++lead;
   d.erase(0, lead);
@@ -340,40 +222,37 @@ std::string ShortenDescription(std::string_view stored) {
   std::size_t p = d.find_first_of(U"\r\n");
   p = p == d.npos ? d.size() : p + 1;
   if (p > 70) p = 70;
-  if (p < d.size()) {
-    d.resize(p - 1);
-    TrimDescriptionLines(d);
-    d += U" (more...)";
-  }
-  return Encode(d);
+  if (p >= d.size()) return ToDisplay(EncodeText(d, utf8));
+  d.resize(p - 1);
+  return ToDisplay(TrimDescriptionLines(EncodeText(d, utf8))) + " (more...)";
 }
 
 std::string DescriptionHintText(std::string_view stored) {
-  constexpr std::size_t width = 80, maxLines = 15;
-  std::u32string d = Decode(ToDisplay(stored));
-  WrapText(d, width);
-  TrimDescriptionLines(d);
-  // Count every line, the short ones at the end included.
-  std::size_t pos = 0;
+  constexpr int width = 80;
+  constexpr std::size_t maxLines = 15;
+  std::string text(stored);
+  WrapDescription(text, width, 0);
+  text = TrimDescriptionLines(text);
+  // Every line counts, the short ones at the end too (the wrapping's own limit would let
+  // lines through once the rest of the text fits in one line's width).
   bool cut = false;
+  std::size_t pos = 0;
   for (std::size_t line = 1;; ++line) {
-    std::size_t end = d.find(U"\r\n", pos);
-    if (end == d.npos) break;
+    std::size_t end = text.find("\r\n", pos);
+    if (end == text.npos) break;
     if (line == maxLines) {
-      d.resize(end);
-      TrimDescriptionEnd(d);
+      text = TrimDescriptionEnd(text.substr(0, end));
       cut = true;
       break;
     }
     pos = end + 2;
   }
+  std::string shown = ToDisplay(text);
   std::string out;
-  for (std::size_t start = 0;;) {
-    std::size_t end = d.find(U"\r\n", start);
-    out += Encode(std::u32string_view(d).substr(start, end == d.npos ? d.npos : end - start));
-    if (end == d.npos) break;
-    out += '\n';
-    start = end + 2;
+  out.reserve(shown.size() + 10);
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    if (shown[i] == '\r' && i + 1 < shown.size() && shown[i + 1] == '\n') continue;
+    out += shown[i];
   }
   if (cut) out += "\n(more...)";
   return out;
