@@ -1,0 +1,193 @@
+#pragma once
+// The main window: the catalog tree (DBTree) beside the item list (ListView in details view,
+// IconView in the three icon views), with the View and sort commands, navigation, the status
+// bar and the description hints.
+//
+// The window owns no catalog data: the tree of open catalogs is the store's TCatalogTree,
+// which the window observes, and the list shows the window's TItemList. Other commands
+// (opening, saving and closing catalogs, settings, item commands) add their menu entries and
+// toolbar buttons to MenuFile, MenuEdit, MenuView and ToolBar, add catalogs with
+// AddCatalogNode and select with SelectNode; every change of the catalogs reaches the window
+// through the tree.
+
+#include <QFont>
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Options.h"
+#include "browse/ItemList.h"
+#include "browse/WaitForm.h"
+#include "store/Tree.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QListView;
+class QMenu;
+class QSplitter;
+class QStackedWidget;
+class QToolBar;
+class QTreeView;
+class QAbstractItemView;
+
+namespace tf {
+
+class TCatalogTreeModel;
+class TIconList;
+class TItemListModel;
+class THintStyle;
+class TUserPrompts;
+
+// View styles of the item list.
+enum TViewStyle : int { ViewLargeIcons = 0, ViewSmallIcons = 1, ViewList = 2, ViewDetails = 3 };
+
+class TMainForm final : public QMainWindow, public TTreeObserver, public TStatusDisplay {
+  Q_OBJECT
+  Q_DISABLE_COPY_MOVE(TMainForm)
+
+ public:
+  // tree and prompts must outlive the window.
+  TMainForm(TCatalogTree& tree, TUserPrompts& prompts, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  TCatalogTree& Tree() { return tree_; }
+  TItemList& Items() { return itemList_; }
+  TIconList& Icons() { return *icons_; }
+  TCatalogTreeModel& TreeModel() { return *treeModel_; }
+  TItemListModel& ListModel() { return *listModel_; }
+
+  // Adds a catalog read or created elsewhere as the last top-level node, expanded so that its
+  // disks show. Does not select it.
+  TNode* AddCatalogNode(std::unique_ptr<TNode> catalog);
+  // Selects a node in the tree and shows its content (null: nothing selected).
+  void SelectNode(TNode* node);
+
+  // The browser's share of the settings: the ".." entry, archive sorting, description hints,
+  // the status bar and the toolbar. Run when the settings change and at the first showing.
+  void ApplyBrowseSettings(const TOptions& options);
+  const TOptions& BrowseOptions() const { return options_; }
+  // The fonts of the tree, the list and the description hints.
+  void SetFonts(const QFont& tree, const QFont& list, const QFont& tips);
+
+  // While the lock is above 0 a change of the tree selection does not reload the list and
+  // the command states are not refreshed (closing catalogs, closing the window). Unlocking
+  // never goes below 0.
+  void LockUpdates() { ++updateLock_; }
+  void UnlockUpdates();
+  int UpdateLock() const { return updateLock_; }
+
+  // Fills the list for a node, then sorts it; the status says "Loading files...".
+  void LoadItemList(TNode* node);
+  // Sorts the list again (resort) or reverses it, then the selected node's tree children.
+  void SortItems(bool resort);
+  void SetViewStyle(int style);
+  int ViewStyle() const { return viewStyle_; }
+  // Command states: the item commands, and with full also the window-wide, view and sort
+  // commands and the status bar.
+  void UpdateActions(bool full);
+  void RefreshStatus();
+  // mode 0 idle (the status bar is refreshed); 2 busy; 3 busy with the hourglass pointer.
+  void ShowStatusText(const std::string& text, int mode) override;
+  bool Busy() const { return busy_; }
+  // The view that shows the list in the current style.
+  QAbstractItemView* ActiveListView() const;
+  // Records of the selected rows, in row order.
+  std::vector<TItemRec*> SelectedRecords() const;
+
+  // Handlers, named after their controls.
+  void DBTreeChange(TNode* node);
+  void DBTreeExpanding(TNode* node);
+  void ListViewDblClick();
+  void ListViewColumnClick(int column);
+  void TreeOrListEnter(bool alt);
+  void ButtonBackClick();
+  void MenuSortClick(int key);
+  void ButtonReverseSortClick();
+
+  // Menus and toolbar, for other commands to add to.
+  QMenu* MenuFile = nullptr;
+  QMenu* MenuEdit = nullptr;
+  QMenu* MenuView = nullptr;
+  QToolBar* ToolBar = nullptr;
+
+  // Controls.
+  QTreeView* DBTree = nullptr;
+  QTreeView* ListView = nullptr;  // details view
+  QListView* IconView = nullptr;  // large icons, small icons, list
+  QLabel* StatusState = nullptr;      // panel 0
+  QLabel* StatusItem = nullptr;       // panel 1
+  QLabel* StatusSelection = nullptr;  // panel 2
+  QLabel* StatusLight = nullptr;      // panel 3
+
+  // Commands.
+  QAction* MenuExit = nullptr;
+  QAction* MenuBackLevel = nullptr;
+  QAction* MenuLargeIcons = nullptr;
+  QAction* MenuSmallIcons = nullptr;
+  QAction* MenuList = nullptr;
+  QAction* MenuDetails = nullptr;
+  QMenu* MenuSortItems = nullptr;
+  QAction* MenuSortA[6] = {};  // folder and file lists, keys 0 to 5
+  QAction* MenuSortB[5] = {};  // disk lists, keys 0 to 4
+  QAction* MenuReverseSort = nullptr;
+  QAction* ButtonSort[4] = {};  // keys 0 to 3
+
+ Q_SIGNALS:
+  // Status panel 0 was refreshed: the save commands are enabled exactly when it reads
+  // "Modified".
+  void SaveEnabledChanged(bool enabled);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // TTreeObserver
+  void NodesAboutToBeRemoved(TNode* parent, int first, int last) override;
+  void NodesRemoved(TNode* parent, int first, int last) override;
+  void SelectionChanged(TNode* node) override;
+  void ItemListMustClear() override;
+  void CatalogModifiedChanged(TNode* catalog) override;
+
+  void CreateActions();
+  void CreateMenus();
+  void CreateToolBar();
+  void CreateStatusBar();
+  void SizeColumns();
+  void UpdateStatusLight();
+  void LayoutStatusPanels();
+  void ShowReadError(TNode* node, const std::exception& e);
+  void TreeCurrentChanged(const QModelIndex& current);
+  void ListFocusIn(QAbstractItemView* view);
+  void ListItemStatesChanged();
+  bool ShowDescriptionHint(QWidget* viewport, QEvent* event);
+  void RestoreRows(TItemRec* current, const std::vector<TItemRec*>& selected);
+
+  TCatalogTree& tree_;
+  TUserPrompts& prompts_;
+  TOptions options_;
+  TItemList itemList_;
+  std::unique_ptr<TIconList> icons_;
+  TCatalogTreeModel* treeModel_ = nullptr;
+  TItemListModel* listModel_ = nullptr;
+  THintStyle* hintStyle_ = nullptr;
+  QStackedWidget* listStack_ = nullptr;
+  QSplitter* splitter_ = nullptr;
+  QActionGroup* viewGroup_ = nullptr;
+  QFont plainTipFont_;  // of every other tooltip
+  QFont descFont_;      // of description hints
+  bool tipsFontShown_ = false;
+  int viewStyle_ = ViewDetails;
+  int updateLock_ = 0;
+  bool busy_ = false;
+  bool hourglass_ = false;
+  bool destroying_ = false;
+  bool syncingTree_ = false;  // the tree view follows the store's selection
+  int removing_ = 0;          // inside a removal of tree nodes
+  bool columnsSized_ = false;
+  TColumnSet sizedColumns_ = TColumnSet::Files;
+};
+
+}  // namespace tf
