@@ -519,8 +519,9 @@ void TLinuxDrives::Rebuild(const std::vector<TMountEntry>& all) {
       root->Used = true;
       c.Mount = root->Mount;
       c.Device = root->Device;
+      // A system started from a stick still calls its system drive fixed.
       c.Type = root->Type == TDriveType::Removable ? TDriveType::Fixed : root->Type;
-      c.DeviceCode = root->Code;
+      c.DeviceCode = c.Type == TDriveType::Fixed ? 5 : root->Code;
     } else {
       // No mount table (an odd container): "/" is still there.
       c.Mount.MountPoint = "/";
@@ -550,18 +551,14 @@ void TLinuxDrives::Rebuild(const std::vector<TMountEntry>& all) {
   // The rest, in mount-point order, then optical drives without a disc.
   std::vector<TSlot> rest;
   std::set<std::string> keys;
-  std::vector<TCandidate*> order;
-  for (TCandidate& c : cands)
-    if (!c.Used) order.push_back(&c);
-  std::sort(order.begin(), order.end(), [](const TCandidate* a, const TCandidate* b) {
-    return a->Mount.MountPoint < b->Mount.MountPoint;
-  });
   for (const std::string& n : opticals) {
     TSlot s = deviceSlot(n, TDriveType::CdRom, 10);
     keys.insert(s.Key);
     rest.push_back(std::move(s));
   }
-  for (TCandidate* c : order) {
+  for (TCandidate& cand : cands) {
+    if (cand.Used) continue;
+    TCandidate* c = &cand;
     TSlot s;
     s.Kind = TSlot::kMount;
     s.Mount = c->Mount;
@@ -576,8 +573,13 @@ void TLinuxDrives::Rebuild(const std::vector<TMountEntry>& all) {
     keys.insert(s.Key);
     rest.push_back(std::move(s));
   }
-  std::stable_partition(rest.begin(), rest.end(),
-                        [](const TSlot& s) { return s.Kind == TSlot::kMount; });
+  // Mounts in mount-point order (an optical drive with a disc among them), then the empty
+  // optical drives.
+  std::stable_sort(rest.begin(), rest.end(), [](const TSlot& a, const TSlot& b) {
+    bool am = a.Kind == TSlot::kMount, bm = b.Kind == TSlot::kMount;
+    if (am != bm) return am;
+    return am ? a.Mount.MountPoint < b.Mount.MountPoint : a.Key < b.Key;
+  });
 
   auto isFree = [&](char letter) { return slots[std::size_t(letter - 'A')].Kind == TSlot::kNone; };
   std::vector<TSlot*> fresh;
@@ -707,7 +709,8 @@ bool TLinuxDrives::VolumeInformation(char letter, TVolumeData& volume) {
   const TMountEntry& m = s->Mount;
   std::optional<TProbedVolume> probed;
   if (!s->Device.Name.empty()) probed = ProbeVolume(options_.DevRoot + "/" + s->Device.Name);
-  if (!probed && StartsWith(m.Source, "/dev/")) probed = ProbeVolume(m.Source);
+  if (!probed && StartsWith(m.Source, "/dev/"))
+    probed = ProbeVolume(options_.DevRoot + m.Source.substr(4));
   v.FileSystem = FileSystemName(m.FsType, probed ? probed->Type : "",
                                 probed ? probed->Version : "", sv.f_blocks);
   if (probed) {
