@@ -27,6 +27,7 @@ TReadAheadStream::TReadAheadStream(const std::string& path, std::size_t bufferSi
     fd_ = -1;
     throw EReadBufferError("File open error");
   }
+  size_ = st.st_size;
 }
 
 TReadAheadStream::~TReadAheadStream() {
@@ -42,12 +43,6 @@ void TReadAheadStream::Seek(int64_t position) {
   bufferPos_ = position;
   valid_ = 0;
   readPos_ = 0;
-}
-
-int64_t TReadAheadStream::Size() const {
-  struct stat st;
-  if (::fstat(fd_, &st) != 0) return 0;
-  return st.st_size;
 }
 
 bool TReadAheadStream::Fill() {
@@ -101,6 +96,14 @@ bool TReadAheadStream::Skip(int64_t count) {
 }
 
 bool TReadAheadStream::CopyTo(TBufferedWriter& out, int64_t count) {
+  // Large copies (whole disk blocks of a save) go from file to file in the kernel.
+  constexpr int64_t DirectCopy = 1 << 16;
+  if (count >= DirectCopy) {
+    int64_t from = Position();
+    bool complete = out.AppendFromFile(fd_, from, count);
+    Seek(from + count);
+    return complete;
+  }
   while (count > 0) {
     if (readPos_ == valid_ && !Fill()) return false;
     std::size_t n = std::size_t(std::min<int64_t>(count, int64_t(valid_ - readPos_)));
@@ -133,6 +136,7 @@ void TBufferedWriter::WriteAll(const char* data, std::size_t count) {
 }
 
 void TBufferedWriter::Write(const void* data, std::size_t count) {
+  if (count == 0) return;
   const char* p = static_cast<const char*>(data);
   if (used_ + count > buffer_.size()) {
     Flush();
@@ -150,6 +154,36 @@ void TBufferedWriter::Flush() {
   std::size_t n = used_;
   used_ = 0;
   WriteAll(buffer_.data(), n);
+}
+
+bool TBufferedWriter::AppendFromFile(int fd, int64_t offset, int64_t count) {
+  Flush();
+  bool kernelCopy = true;
+  while (count > 0) {
+    if (kernelCopy) {
+      loff_t in = offset;
+      ssize_t n = ::copy_file_range(fd, &in, fd_, nullptr, std::size_t(count), 0);
+      if (n > 0) {
+        offset += n;
+        count -= n;
+        flushed_ += n;
+        continue;
+      }
+      if (n == 0) return false;  // the source ended
+      if (errno == EINTR) continue;
+      if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
+        throw EStreamError(SystemErrorText(errno));
+      kernelCopy = false;  // not between these files: copy through a buffer
+    }
+    ssize_t n = ::pread(fd, buffer_.data(), std::size_t(std::min<int64_t>(count, BufferSize)),
+                        offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    WriteAll(buffer_.data(), std::size_t(n));
+    offset += n;
+    count -= n;
+  }
+  return true;
 }
 
 void TBufferedWriter::WriteAt(int64_t position, const void* data, std::size_t count) {

@@ -43,7 +43,8 @@ class TReadAheadStream {
   const std::string& Path() const { return path_; }
   int64_t Position() const { return bufferPos_ + int64_t(readPos_); }
   void Seek(int64_t position);
-  int64_t Size() const;
+  // The file's length when it was opened: a catalog's file does not change while it is open.
+  int64_t Size() const { return size_; }
   // Copies up to count bytes; fewer only at the end of the file (or on a read error).
   std::size_t Read(void* dest, std::size_t count);
   // Skips count bytes; false when the end of the file came first.
@@ -56,6 +57,7 @@ class TReadAheadStream {
   bool Fill();  // refills the buffer at the current position; false when nothing came
   std::string path_;
   int fd_ = -1;
+  int64_t size_ = 0;
   std::vector<char> buffer_;
   int64_t bufferPos_ = 0;   // file position of the buffer's first byte
   std::size_t valid_ = 0;   // valid bytes in the buffer
@@ -74,6 +76,9 @@ class TBufferedWriter {
   void WriteByte(uint8_t b) { Write(&b, 1); }
   // Overwrites bytes already written (the disk header after its block is complete).
   void WriteAt(int64_t position, const void* data, std::size_t count);
+  // Appends count bytes of another file, from offset on, without passing them through user
+  // space where the kernel can copy them. False when the file ended first.
+  bool AppendFromFile(int fd, int64_t offset, int64_t count);
   void Flush();
 
  private:

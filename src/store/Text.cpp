@@ -1,5 +1,6 @@
 #include "store/Text.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace tf {
@@ -83,6 +84,135 @@ std::size_t CutLength(std::string_view s, std::size_t max) {
   // Back off over continuation bytes to the start of the sequence that the cut would split.
   while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
   return n;
+}
+
+std::u32string DecodeText(std::string_view s) {
+  std::u32string out;
+  out.reserve(s.size());
+  if (!IsValidUtf8(s)) return DecodeText(Cp1252ToUtf8(s));
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const auto* end = p + s.size();
+  while (p < end) {
+    unsigned c = *p;
+    int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+    char32_t cp = extra == 0 ? c : c & (0x3F >> extra);
+    for (int i = 1; i <= extra; ++i) cp = (cp << 6) | (p[i] & 0x3F);
+    out += cp;
+    p += extra + 1;
+  }
+  return out;
+}
+
+static int Cp1252Byte(char32_t c) {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return int(c);
+  static const char32_t high[32] = {
+      0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+  for (int i = 0; i < 32; ++i)
+    if (high[i] == c && c != 0) return 0x80 + i;
+  return '?';
+}
+
+std::string EncodeText(std::u32string_view s, bool asUtf8) {
+  std::string out;
+  out.reserve(s.size());
+  for (char32_t c : s) {
+    if (!asUtf8) {
+      out += char(Cp1252Byte(c));
+    } else if (c < 0x80) {
+      out += char(c);
+    } else if (c < 0x800) {
+      out += char(0xC0 | (c >> 6));
+      out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += char(0xE0 | (c >> 12));
+      out += char(0x80 | ((c >> 6) & 0x3F));
+      out += char(0x80 | (c & 0x3F));
+    } else {
+      out += char(0xF0 | (c >> 18));
+      out += char(0x80 | ((c >> 12) & 0x3F));
+      out += char(0x80 | ((c >> 6) & 0x3F));
+      out += char(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+char32_t UpperChar(char32_t c) {
+  if (c >= 'a' && c <= 'z') return c - 32;
+  if (c < 0x80) return c;
+  if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 32;
+  if (c == 0xFF) return 0x178;
+  if (c >= 0x100 && c <= 0x17F) {
+    // Latin Extended-A pairs: even upper, odd lower, except the 0x139..0x148 and 0x179..0x17E
+    // runs, which pair odd upper with even lower.
+    bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+    if (c == 0x131) return 'I';
+    if (c == 0x17F) return 'S';
+    if (oddUpper) return (c % 2 == 0) ? c - 1 : c;
+    return (c % 2 == 1) ? c - 1 : c;
+  }
+  if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return c - 32;
+  if (c == 0x3C2) return 0x3A3;
+  if (c >= 0x430 && c <= 0x44F) return c - 32;
+  if (c >= 0x450 && c <= 0x45F) return c - 80;
+  return c;
+}
+
+char32_t LowerChar(char32_t c) {
+  if (c >= 'A' && c <= 'Z') return c + 32;
+  if (c < 0x80) return c;
+  if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 32;
+  if (c == 0x178) return 0xFF;
+  if (c >= 0x100 && c <= 0x17F) {
+    bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+    if (c == 0x130) return 'i';
+    if (oddUpper) return (c % 2 == 1) ? c + 1 : c;
+    return (c % 2 == 0) ? c + 1 : c;
+  }
+  if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return c + 32;
+  if (c >= 0x410 && c <= 0x42F) return c + 32;
+  if (c >= 0x400 && c <= 0x40F) return c + 80;
+  return c;
+}
+
+static std::string MapCase(std::string_view s, char32_t (*map)(char32_t)) {
+  bool ascii = true;
+  for (char ch : s)
+    if (static_cast<unsigned char>(ch) >= 0x80) ascii = false;
+  if (ascii) {
+    std::string out(s);
+    for (char& ch : out) ch = char(map(static_cast<unsigned char>(ch)));
+    return out;
+  }
+  bool utf8 = IsValidUtf8(s);
+  std::u32string text = DecodeText(s);
+  for (char32_t& c : text) c = map(c);
+  return EncodeText(text, utf8);
+}
+
+std::string UpperCase(std::string_view s) { return MapCase(s, UpperChar); }
+std::string LowerCase(std::string_view s) { return MapCase(s, LowerChar); }
+
+int CompareNoCase(std::string_view a, std::string_view b) {
+  std::size_t n = std::min(a.size(), b.size());
+  std::size_t i = 0;
+  // The common case of plain ASCII names without a conversion.
+  for (; i < n; ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (x >= 0x80 || y >= 0x80) break;
+    char32_t ux = UpperChar(x), uy = UpperChar(y);
+    if (ux != uy) return ux < uy ? -1 : 1;
+  }
+  if (i == n) return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+  std::u32string ta = DecodeText(a), tb = DecodeText(b);
+  std::size_t m = std::min(ta.size(), tb.size());
+  for (std::size_t k = 0; k < m; ++k) {
+    char32_t ux = UpperChar(ta[k]), uy = UpperChar(tb[k]);
+    if (ux != uy) return ux < uy ? -1 : 1;
+  }
+  return ta.size() == tb.size() ? 0 : ta.size() < tb.size() ? -1 : 1;
 }
 
 void TText::Assign(std::string_view s) {

@@ -25,6 +25,21 @@ inline std::string_view CutText(std::string_view s, std::size_t max) {
   return s.substr(0, CutLength(s, max));
 }
 
+// Characters of a stored text: UTF-8 decoded, or Windows-1252 bytes when not valid UTF-8.
+std::u32string DecodeText(std::string_view s);
+// Back to bytes in the same encoding the text came in (asUtf8: it was valid UTF-8).
+std::string EncodeText(std::u32string_view s, bool asUtf8);
+
+// Case mapping for names (ASCII, Latin-1, Latin Extended-A, Greek, Cyrillic), in the text's own
+// encoding. A name's case matters only on case-insensitive media and in comparisons.
+char32_t UpperChar(char32_t c);
+char32_t LowerChar(char32_t c);
+std::string UpperCase(std::string_view s);
+std::string LowerCase(std::string_view s);
+// Compares without regard to case: <0, 0, >0.
+int CompareNoCase(std::string_view a, std::string_view b);
+inline bool EqualsNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) == 0; }
+
 // An owned, zero-terminated text or none: descriptions, path caches, flag names. Eight bytes,
 // so that a file record stays small. An empty text is stored as none.
 class TText {

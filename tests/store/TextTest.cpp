@@ -44,3 +44,27 @@ TEST(Text, EmptyTextIsNone) {
 
 }  // namespace
 }  // namespace tf
+
+namespace tf {
+namespace {
+
+TEST(TextCase, MapsLettersBeyondAscii) {
+  EXPECT_EQ(UpperCase("readme.txt"), "README.TXT");
+  EXPECT_EQ(LowerCase("\xC3\x89T\xC3\x89"), "\xC3\xA9t\xC3\xA9");                  // ÉTÉ
+  EXPECT_EQ(UpperCase("za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87"), "ZA\xC5\xBB\xC3\x93\xC5\x81\xC4\x86");  // zażółć
+  EXPECT_EQ(UpperCase("\xD0\xBC\xD0\xB8\xD1\x80"), "\xD0\x9C\xD0\x98\xD0\xA0");  // мир
+  EXPECT_EQ(UpperCase("caf\xE9"), "CAF\xC9");  // Windows-1252 stays Windows-1252
+  EXPECT_EQ(UpperCase("\xCE\xB1\xCF\x82"), "\xCE\x91\xCE\xA3");  // final sigma
+}
+
+TEST(TextCase, ComparesWithoutRegardToCase) {
+  EXPECT_TRUE(EqualsNoCase("FILE_ID.DIZ", "file_id.diz"));
+  EXPECT_TRUE(EqualsNoCase("\xC3\xA9t\xC3\xA9", "\xC3\x89T\xC3\x89"));
+  EXPECT_TRUE(EqualsNoCase("caf\xE9", "CAF\xC3\x89"));  // across encodings
+  EXPECT_LT(CompareNoCase("apple", "Banana"), 0);
+  EXPECT_LT(CompareNoCase("abc", "ABCD"), 0);
+  EXPECT_GT(CompareNoCase("b", "A"), 0);
+}
+
+}  // namespace
+}  // namespace tf

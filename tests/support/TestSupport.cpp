@@ -132,6 +132,58 @@ std::string CheckTree(TCatalogTree& tree) {
   return why.str();
 }
 
+static void Describe(TNode* node, int depth, std::ostringstream& out) {
+  TItemRec* rec = node->Record;
+  std::string indent(std::size_t(depth) * 2, ' ');
+  auto desc = [](const TText& t) { return t ? "[" + t.Str() + "]" : std::string("-"); };
+  switch (KindOf(rec)) {
+    case ikCatalog: {
+      auto* c = static_cast<TCatalogRec*>(rec);
+      out << indent << "catalog " << node->Caption << " " << desc(c->Description);
+      for (auto& cat : c->Categories) out << " cat:" << cat.Name << "=" << cat.Id;
+      for (auto& f : c->FlagNames) out << " flag:" << desc(f);
+      out << "\n";
+      break;
+    }
+    case ikDisk: {
+      auto* d = static_cast<TDiskRec*>(rec);
+      out << indent << "disk " << node->Caption << " k" << int(d->KindFlags & ~FileBlock) << " m"
+          << int(d->MediaType) << " s" << int(d->ScanFlags) << " " << d->BytesPerSector << "/"
+          << d->SectorsPerCluster << "/" << d->MaxComponentLength << " files" << d->TotalFiles
+          << " arc" << d->ArchiveFiles << " folders" << d->TotalFolders << " clusters"
+          << d->TotalClusters << "/" << d->FreeClusters << " t" << d->LastUpdate << " serial"
+          << d->SerialNumber << " u" << int(d->UserByte) << " [" << d->VolumeLabel << "] ["
+          << d->FileSystem << "] " << desc(d->Description) << "\n";
+      break;
+    }
+    case ikFolder: {
+      auto* f = static_cast<TFolderRec*>(rec);
+      out << indent << "folder " << node->Caption << " k" << int(f->KindFlags & ~FileBlock) << " "
+          << f->TotalSize << " a" << int(f->Attributes) << " " << f->CreatedTime << "/"
+          << f->ModifiedTime << "/" << f->AccessedTime << " r" << int(f->Reserved) << " c"
+          << int(f->CategoryFlags) << " n" << f->FileCount << " " << desc(f->Description) << "\n";
+      break;
+    }
+  }
+  uint8_t kind = KindOf(rec);
+  if (kind == ikFolder) LoadSubfolders(node);
+  if (kind == ikDisk || kind == ikFolder) {
+    LoadFiles(node);
+    for (TFileRec* f = FirstFile(rec); f; f = f->NextFile())
+      out << indent << "  file " << f->Name() << " k" << int(f->KindFlags) << " a"
+          << int(f->Attributes) << " " << f->CreatedTime << "/" << f->ModifiedTime << "/"
+          << f->AccessedTime << " " << f->Size << " c" << int(f->CategoryFlags) << " "
+          << desc(f->Description) << "\n";
+  }
+  for (int i = 0; i < node->ChildCount(); ++i) Describe(node->Child(i), depth + 1, out);
+}
+
+std::string DescribeTree(TNode* node) {
+  std::ostringstream out;
+  Describe(node, 0, out);
+  return out.str();
+}
+
 TCliResult RunCli(const std::vector<std::string>& args) {
   TTempDir dir;
   std::string out = dir.File("out"), err = dir.File("err");

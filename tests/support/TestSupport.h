@@ -41,6 +41,10 @@ std::vector<TFileRec*> Files(const TNode* container);
 // container's node, list back-indices match. Empty when all holds, else what is wrong.
 std::string CheckTree(TCatalogTree& tree);
 
+// Loads every level and list below node and describes every stored field, one item a line,
+// so that two catalogs can be compared as text.
+std::string DescribeTree(TNode* node);
+
 struct TCliResult {
   int Status = -1;
   std::string Out;

@@ -1,0 +1,22 @@
+#pragma once
+// Synthetic catalogs for benchmarks and samples: disks of nested folders (about ten files a
+// folder, one to five levels deep), DOS and long names, some descriptions. Deterministic for
+// a given seed.
+
+#include <cstdint>
+#include <string>
+
+#include "store/Tree.h"
+
+namespace tf::bench {
+
+struct TGenOptions {
+  int Disks = 100;
+  int FilesPerDisk = 10000;
+  uint32_t Seed = 1;
+};
+
+// Builds a new catalog under the tree's root, as a scan would (every list in memory).
+TNode* BuildSyntheticCatalog(TCatalogTree& tree, const std::string& name, const TGenOptions& opt);
+
+}  // namespace tf::bench
