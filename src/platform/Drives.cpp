@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/CaseMap.h"
 #include "platform/SettingsStore.h"
 #include "store/Text.h"
 
@@ -70,7 +69,7 @@ std::optional<std::string> MatchIgnoringCase(const std::string& folder, const st
   while (struct dirent* de = ::readdir(dir)) {
     std::string n = de->d_name;
     if (n == "." || n == "..") continue;
-    if (SameTextIgnoringCase(n, name) && (!best || n < *best)) best = n;
+    if (EqualsNoCase(n, name) && (!best || n < *best)) best = n;
   }
   ::closedir(dir);
   return best;

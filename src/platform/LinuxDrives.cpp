@@ -20,7 +20,6 @@
 #include <set>
 #include <sstream>
 
-#include "platform/CaseMap.h"
 #include "platform/DirEnum.h"
 #include "store/Text.h"
 

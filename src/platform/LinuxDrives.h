@@ -25,6 +25,8 @@
 // so that media that come and go are seen at once. Nothing here throws or fails hard: a
 // machine without removable media, a container without /dev nodes or without /sys gives
 // fewer facts, never an error.
+//
+// One object serves one thread: the table and the letters it remembers are not locked.
 
 #include <array>
 #include <cstdint>

@@ -3,7 +3,6 @@
 #include <climits>
 #include <vector>
 
-#include "platform/CaseMap.h"
 #include "platform/Drives.h"
 #include "platform/LocalTime.h"
 #include "platform/Prompts.h"
@@ -95,6 +94,15 @@ void ResetDisk(TDiskRec& d) {
   d.VolumeLabel.clear();
   d.FileSystem.clear();
   d.Description.Reset();
+}
+
+// The first character in upper case, in the text's own encoding.
+std::string UpperFirst(std::string_view s) {
+  if (s.empty()) return {};
+  bool utf8 = IsValidUtf8(s);
+  std::u32string chars = DecodeText(s);
+  chars[0] = UpperChar(chars[0]);
+  return EncodeText(chars, utf8);
 }
 
 class TBusy {

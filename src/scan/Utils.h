@@ -58,9 +58,10 @@ struct VolumeInfo {
 // whose sizes are known but whose geometry is not (imported disks, CD-ROMs, byte-count-only
 // systems).
 //
-// Other file systems start at 1 sector per cluster and 2^25 - 1 bytes and double both while
+// FAT32: 512-byte sectors; 1 sector per cluster under 256 MiB, else 8 up to 8 GiB, doubling
+// with the size beyond. CDFS: 2048-byte sectors, 1 per cluster. Other file systems start at 1 sector per cluster and 2^25 - 1 bytes and double both while
 // the volume is larger. The doubling goes on past 64 sectors per cluster in the same way (so
-// total clusters stay below 2^16); it ends by 2^25 sectors per cluster at the latest, which
+// total clusters stay at most 65536); it ends by 2^25 sectors per cluster at the latest, which
 // covers the whole range of the byte counts, and stops there in any case.
 void EstimateVolumeGeometry(VolumeInfo& info);
 inline constexpr int32_t MaxEstimatedSectorsPerCluster = 1 << 25;

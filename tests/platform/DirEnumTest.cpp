@@ -127,7 +127,9 @@ TEST(DirEnum, TimesAreDosLocalTimes) {
   EXPECT_EQ(all["g"].ModifiedTime, 0u);
   // Birth time where the file system keeps one (this very year), else unknown.
   uint32_t created = all["f"].CreatedTime;
-  if (created != 0) EXPECT_GE(created >> 25, 2024u - 1980u);
+  if (created != 0) {
+    EXPECT_GE(created >> 25, 2024u - 1980u);
+  }
 }
 
 TEST(DirEnum, FailuresAreReportedNotThrown) {

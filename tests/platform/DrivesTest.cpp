@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/CaseMap.h"
 #include "platform/Drives.h"
 #include "platform/LinuxDrives.h"
 #include "platform/TestDrives.h"
@@ -110,16 +109,6 @@ TEST_F(PathMapping, LookupTriesTheExactPathFirstThenIgnoresCase) {
   Touch(fs::path(root) / "README");
   EXPECT_EQ(FindHostPath(drives, "D:\\Readme"), root + "/Readme");
   EXPECT_EQ(FindHostPath(drives, "D:\\readme"), root + "/README");
-}
-
-TEST(CaseMap, Utf8AwareCase) {
-  EXPECT_EQ(UpperCase("stra\xC3\x9F" "e \xC5\xBC\xC3\xB3\xC5\x82w"), "STRA\xC3\x9F" "E \xC5\xBB\xC3\x93\xC5\x81W");
-  EXPECT_EQ(LowerCase("\xD0\x9F\xD0\xA0\xD0\x98"), "\xD0\xBF\xD1\x80\xD0\xB8");  // ПРИ -> при
-  EXPECT_EQ(UpperFirst("\xC3\xA9t\xC3\xA9"), "\xC3\x89t\xC3\xA9");
-  EXPECT_EQ(UpperCase("caf\xE9"), "CAF\xE9");  // not UTF-8: ASCII only
-  EXPECT_TRUE(SameTextIgnoringCase("README.TXT", "readme.txt"));
-  EXPECT_TRUE(SameTextIgnoringCase("\xC3\x89T\xC3\x89", "\xC3\xA9t\xC3\xA9"));
-  EXPECT_FALSE(SameTextIgnoringCase("readme", "readme2"));
 }
 
 // ---- serials and folder drives
