@@ -671,7 +671,7 @@ bool TLinuxDrives::IsReady(char letter) {
 std::string TLinuxDrives::RootPath(char letter) {
   TSlot* s = SlotOf(letter);
   if (!s) return {};
-  if (s->Kind == TSlot::kFolder) return s->Folder.Folder;
+  if (s->Kind == TSlot::kFolder) return IsDir(s->Folder.Folder) ? s->Folder.Folder : std::string();
   if (s->Kind == TSlot::kMount) return s->Mount.MountPoint;
   return {};
 }

@@ -200,6 +200,7 @@ TEST(FolderDrives, ShowAsDrivesWithTheGivenVolumeData) {
   EXPECT_EQ(drives.DeviceType(20), 6);
   EXPECT_TRUE(drives.IsReady('F'));
   EXPECT_FALSE(drives.IsReady('T'));  // its folder does not exist
+  EXPECT_EQ(drives.RootPath('T'), "");
 
   TVolumeData v;
   ASSERT_TRUE(drives.VolumeInformation('F', v));
