@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
   tf::cli::TAction action;
   tf::cli::AddDumpCommand(app, action);
   tf::cli::AddDrivesCommand(app, action);
+  tf::cli::AddListArchiveCommand(app, action);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

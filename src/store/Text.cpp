@@ -215,6 +215,19 @@ int CompareNoCase(std::string_view a, std::string_view b) {
   return ta.size() == tb.size() ? 0 : ta.size() < tb.size() ? -1 : 1;
 }
 
+std::size_t Utf8CompleteLength(std::string_view s) {
+  if (IsValidUtf8(s)) return s.size();
+  for (std::size_t back = 1; back <= 3 && back <= s.size(); ++back) {
+    std::size_t p = s.size() - back;
+    unsigned char c = static_cast<unsigned char>(s[p]);
+    if ((c & 0xC0) == 0x80) continue;
+    int need = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    if (need > int(back) && IsValidUtf8(s.substr(0, p))) return p;
+    break;
+  }
+  return s.size();
+}
+
 void TText::Assign(std::string_view s) {
   Reset();
   if (s.empty()) return;

@@ -21,6 +21,9 @@ std::string ToDisplay(std::string_view s);
 // The longest prefix length <= max that does not end inside a UTF-8 sequence. Text that is
 // not valid UTF-8 is cut at max exactly.
 std::size_t CutLength(std::string_view s, std::size_t max);
+// The length without a UTF-8 sequence left incomplete at the end of an otherwise valid UTF-8
+// text (what a byte limit does to a file's last character); the whole length otherwise.
+std::size_t Utf8CompleteLength(std::string_view s);
 inline std::string_view CutText(std::string_view s, std::size_t max) {
   return s.substr(0, CutLength(s, max));
 }

@@ -1,0 +1,76 @@
+#pragma once
+// Descriptions from media: the text rules (trimming, wrapping, box-drawing replacement) that
+// every description from a medium, an archive or the user goes through, and the readers of
+// FILE_ID.DIZ, FILES.BBS and DESCRIPT.ION.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/Tree.h"
+
+namespace tf {
+
+inline constexpr std::size_t MaxDescription = 4096;
+inline constexpr int ImportWrapWidth = 50;
+
+// Removes blanks (space, byte 255) at both ends of every CR LF-separated line, but never the
+// last character of a non-empty line, then TrimDescriptionEnd.
+std::string TrimDescriptionLines(std::string_view text);
+// Removes trailing blanks and CR LF pairs until the text ends with neither.
+std::string TrimDescriptionEnd(std::string_view text);
+// Breaks lines longer than width + 1 characters before a blank, ",", "-" or "." (or at the
+// width when there is none); keeps at most maxLines lines (0: no limit). Returns true when
+// lines were dropped.
+bool WrapDescription(std::string& text, int width, int maxLines);
+// DOS box and block characters to plain ones: the code page 437 bytes in text that is not
+// valid UTF-8, the Unicode box-drawing and block characters in UTF-8 text.
+std::string ReplaceBoxCharacters(std::string_view text);
+// "?" one character, "*" up to the next mask character (or the rest at the end); the name is
+// compared upper-cased, the mask as given.
+bool WildcardMatch(std::string_view name, std::string_view mask);
+
+// The scan's switches that shape imported descriptions.
+struct TDescImport {
+  bool KeepCurrent = true;  // an item that has a description keeps it
+  bool Truncate = true;     // at most TruncLines lines
+  int TruncLines = 3;
+};
+
+// Stores one imported description on a file or folder record.
+void SetImportedDescription(TItemRec* item, std::string_view text, const TDescImport& opt);
+
+// The readers. path is the host path of the description file; a file that cannot be read is
+// skipped silently. Each returns true when the file could be read.
+//   FILE_ID.DIZ: the folder's own description (never a disk's).
+bool ReadFileIdDiz(TItemRec* folder, const std::string& path);
+//   FILES.BBS: descriptions of the container's files, in fixed columns.
+bool ReadFilesBbs(TNode* container, const std::string& path, const TDescImport& opt);
+//   DESCRIPT.ION: one line per file or subfolder.
+bool ReadDescriptIon(TNode* container, const std::string& path, const TDescImport& opt);
+
+// The Description Assistant's search: the description-like files in the item's folder (and,
+// with subfolders, up to maxLevels below it), grouped by the first mask each matches, in
+// catalog order within a mask. Paths are relative: "FILE_ID.DIZ", ".\DOCS\README.TXT".
+// Nothing is collected inside an archive. Lists and levels are read from the catalog as needed.
+std::vector<std::string> CollectDescriptionFiles(TNode* node, const std::vector<std::string>& masks,
+                                                 bool subfolders, int maxLevels);
+// The default masks of the search, in priority order.
+inline constexpr char DefaultDescMasks[] = "FILE_ID.DIZ,DESCRIPT.ION,*.NFO,*.TXT";
+std::vector<std::string> SplitMasks(std::string_view list);
+
+// A description file as the Assistant shows it: at most 32000 bytes, zero bytes as byte 255,
+// a marker line when it was cut or could not be read.
+inline constexpr std::size_t DescViewLimit = 32000;
+inline constexpr char DescViewTruncated[] =
+    "***  Description Assistant: File Too Long - TRUNCATED  ***";
+inline constexpr char DescViewReadError[] = "***  Description Assistant: FILE READ ERROR  ***";
+// False when the file could not be opened (the text is then the error marker).
+bool ReadDescriptionView(const std::string& path, std::string& text);
+
+// Lines of a text file: CR LF, LF and a lone CR end a line; the last line may lack one.
+std::vector<std::string> SplitLines(std::string_view text);
+// At most limit bytes of a file; false when it cannot be opened or read.
+bool ReadFileHead(const std::string& path, std::size_t limit, std::string& out);
+
+}  // namespace tf
