@@ -19,6 +19,7 @@ inline constexpr int ExitUsage = 1;
 inline constexpr int ExitFailed = 2;
 
 void AddDumpCommand(CLI::App& app, TAction& action);
+void AddDrivesCommand(CLI::App& app, TAction& action);
 void AddListArchiveCommand(CLI::App& app, TAction& action);
 
 }  // namespace tf::cli

@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   tf::cli::TAction action;
   tf::cli::AddDumpCommand(app, action);
+  tf::cli::AddDrivesCommand(app, action);
   tf::cli::AddListArchiveCommand(app, action);
   try {
     app.parse(argc, argv);
