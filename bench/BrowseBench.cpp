@@ -4,13 +4,13 @@
 //     and sorted: the engine alone, and the main window (offscreen) with its models and views;
 //   - sorting the shown list again by another key, likewise.
 
-#include <benchmark/benchmark.h>
-
-#include <QApplication>
-#include <QTreeView>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
+
+#include <QApplication>
+#include <QTreeView>
+#include <benchmark/benchmark.h>
 
 #include "browse/ItemList.h"
 #include "browse/Main.h"

@@ -1,13 +1,14 @@
 // tallowfen: the program. Creates the main window on the catalog tree and opens the catalogs
 // named on the command line.
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include <QApplication>
 #include <QIcon>
 #include <QTimer>
 #include <QToolTip>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "app/Options.h"
 #include "app/OptionsForm.h"

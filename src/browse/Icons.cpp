@@ -1,5 +1,7 @@
 #include "browse/Icons.h"
 
+#include <functional>
+
 #include <QApplication>
 #include <QLinearGradient>
 #include <QMimeDatabase>
@@ -7,7 +9,6 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <QStyle>
-#include <functional>
 
 #include "browse/Format.h"
 

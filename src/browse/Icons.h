@@ -7,11 +7,12 @@
 // File types come from the desktop's MIME database and icon theme; drives, archives,
 // catalogs, the ".." entry, the state lights and the toolbar glyphs are drawn here.
 
-#include <QIcon>
-#include <QPixmap>
 #include <map>
 #include <string>
 #include <vector>
+
+#include <QIcon>
+#include <QPixmap>
 
 #include "browse/ItemText.h"
 

@@ -36,6 +36,7 @@ QVariant TItemListModel::data(const QModelIndex& index, int role) const {
       return icons_.Icon(info.Icon);
     }
     case Qt::TextAlignmentRole: {
+      // Left needs no saying, and must not be said: the icon views centre their captions.
       auto columns = ColumnsOf(list_.Columns());
       if (index.column() >= int(columns.size())) return {};
       switch (columns[std::size_t(index.column())].Align) {
@@ -43,7 +44,7 @@ QVariant TItemListModel::data(const QModelIndex& index, int role) const {
         case TColumnDef::Center: return int(Qt::AlignHCenter | Qt::AlignVCenter);
         case TColumnDef::Left: break;
       }
-      return int(Qt::AlignLeft | Qt::AlignVCenter);
+      return {};
     }
     default: return {};
   }

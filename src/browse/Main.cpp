@@ -1,5 +1,10 @@
 #include "browse/Main.h"
 
+#include <algorithm>
+#include <span>
+#include <stdexcept>
+#include <unordered_map>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -15,14 +20,11 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
 #include <QTreeView>
-#include <algorithm>
-#include <span>
-#include <stdexcept>
-#include <unordered_map>
 
 #include "browse/Icons.h"
 #include "browse/ItemText.h"
@@ -44,6 +46,17 @@ class THintStyle final : public QProxyStyle {
     if (hint == SH_ToolTip_WakeUpDelay) return Timing.WaitMs;
     if (hint == SH_ToolTip_FallAsleepDelay) return Timing.ReshowMs;
     return QProxyStyle::styleHint(hint, option, widget, ret);
+  }
+};
+
+// Every item of the icon views takes one fixed cell, so that no name is measured: a folder of
+// 100,000 files lays out at once, and a short first name does not narrow all the others.
+class TIconCellDelegate final : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QSize Cell;
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    return Cell.isValid() ? Cell : QStyledItemDelegate::sizeHint(option, index);
   }
 };
 
@@ -100,8 +113,8 @@ TMainForm::TMainForm(TCatalogTree& tree, TUserPrompts& prompts, QWidget* parent)
   IconView->setSelectionMode(QAbstractItemView::ExtendedSelection);
   IconView->setEditTriggers(QAbstractItemView::NoEditTriggers);
   IconView->setUniformItemSizes(true);
-  IconView->setLayoutMode(QListView::Batched);
-  IconView->setBatchSize(2000);
+  iconCells_ = new TIconCellDelegate(IconView);
+  IconView->setItemDelegate(iconCells_);
 
   listStack_ = new QStackedWidget;
   listStack_->addWidget(IconView);
@@ -443,7 +456,6 @@ void TMainForm::LoadItemList(TNode* node) {
   } catch (const std::exception& e) {
     error = e.what();
   }
-  if (viewStyle_ == ViewLargeIcons) IconView->setUniformItemSizes(itemList_.Count() > 5000);
   listModel_->EndChange();
   if (!columnsSized_ || sizedColumns_ != itemList_.Columns()) SizeColumns();
   ListView->scrollToTop();
@@ -519,19 +531,17 @@ void TMainForm::SetViewStyle(int style) {
     if (style == ViewLargeIcons) {
       IconView->setViewMode(QListView::IconMode);
       IconView->setIconSize(QSize(32, 32));
-      IconView->setGridSize(QSize(108, 76));
       IconView->setWordWrap(true);
       IconView->setFlow(QListView::LeftToRight);
+      iconCells_->Cell = QSize(104, 72);
     } else {
       IconView->setViewMode(QListView::ListMode);
       IconView->setIconSize(QSize(16, 16));
       IconView->setWordWrap(false);
       IconView->setFlow(style == ViewSmallIcons ? QListView::LeftToRight : QListView::TopToBottom);
-      IconView->setGridSize(QSize(style == ViewSmallIcons ? 200 : 240, 22));
+      iconCells_->Cell = QSize(style == ViewSmallIcons ? 200 : 240, 20);
     }
-    // Names under large icons may take two lines; measuring every name costs too much in a
-    // very large folder, where all items take the first one's size.
-    IconView->setUniformItemSizes(style != ViewLargeIcons || itemList_.Count() > 5000);
+    IconView->setGridSize(iconCells_->Cell + QSize(4, 4));
     IconView->setWrapping(true);
     IconView->setMovement(QListView::Static);
     IconView->setResizeMode(QListView::Adjust);
@@ -540,6 +550,23 @@ void TMainForm::SetViewStyle(int style) {
   if (hadFocus) ActiveListView()->setFocus();
   QModelIndex current = ActiveListView()->currentIndex();
   if (current.isValid()) ActiveListView()->scrollTo(current);
+  UpdateActions(true);
+}
+
+int TMainForm::TreePaneWidth() const { return splitter_->sizes().value(0); }
+
+void TMainForm::SetTreePaneWidth(int width) {
+  QList<int> sizes = splitter_->sizes();
+  int total = sizes.value(0) + sizes.value(1);
+  width = std::max(0, width);
+  splitter_->setSizes({width, std::max(0, total - width)});
+}
+
+void TMainForm::SetSortState(int diskKey, int fileKey, bool reverse) {
+  itemList_.DiskSortKey = std::clamp(diskKey, 0, DiskSortKeyCount - 1);
+  itemList_.FileSortKey = std::clamp(fileKey, 0, FileSortKeyCount - 1);
+  itemList_.ReverseOrder = reverse;
+  if (itemList_.Count() > 0) SortItems(true);
   UpdateActions(true);
 }
 

@@ -10,12 +10,12 @@
 // AddCatalogNode and select with SelectNode; every change of the catalogs reaches the window
 // through the tree.
 
-#include <QFont>
-#include <QMainWindow>
-#include <QPointer>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <QFont>
+#include <QMainWindow>
 
 #include "app/Options.h"
 #include "browse/ItemList.h"
@@ -39,6 +39,7 @@ class TCatalogTreeModel;
 class TIconList;
 class TItemListModel;
 class THintStyle;
+class TIconCellDelegate;
 class TUserPrompts;
 
 // View styles of the item list.
@@ -85,6 +86,10 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   void SortItems(bool resort);
   void SetViewStyle(int style);
   int ViewStyle() const { return viewStyle_; }
+  // The rest of the view state kept between runs: the tree pane's width and the sort state.
+  int TreePaneWidth() const;
+  void SetTreePaneWidth(int width);
+  void SetSortState(int diskKey, int fileKey, bool reverse);
   // Command states: the item commands, and with full also the window-wide, view and sort
   // commands and the status bar.
   void UpdateActions(bool full);
@@ -173,6 +178,7 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   TCatalogTreeModel* treeModel_ = nullptr;
   TItemListModel* listModel_ = nullptr;
   THintStyle* hintStyle_ = nullptr;
+  TIconCellDelegate* iconCells_ = nullptr;
   QStackedWidget* listStack_ = nullptr;
   QSplitter* splitter_ = nullptr;
   QActionGroup* viewGroup_ = nullptr;

@@ -1,13 +1,14 @@
 #include "browse/WaitForm.h"
 
-#include <QApplication>
 #include <algorithm>
+#include <cmath>
+
+#include <QApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
 #include <QScreen>
-#include <cmath>
 
 namespace tf {
 

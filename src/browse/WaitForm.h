@@ -7,8 +7,9 @@
 // TWaitProgress is the TProgress (platform/Progress.h) that engines report to: the status
 // text goes to the main window's status bar, the rest to the wait window.
 
-#include <QWidget>
 #include <string>
+
+#include <QWidget>
 
 #include "platform/Progress.h"
 

@@ -2,6 +2,8 @@
 // list, the ".." entry, sorting by menu, button and column header, view styles, the status
 // bar, description hints, lazy reading from a catalog file and read errors.
 
+#include <memory>
+
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QHeaderView>
@@ -17,7 +19,6 @@
 #include <QToolButton>
 #include <QToolTip>
 #include <QTreeView>
-#include <memory>
 
 #include "browse/Format.h"
 #include "browse/ListModel.h"
@@ -26,6 +27,7 @@
 #include "browse/TreeModel.h"
 #include "platform/ScriptedPrompts.h"
 #include "store/LoadSave.h"
+#include "support/Screenshot.h"
 #include "support/TestSupport.h"
 
 using namespace tf;
@@ -162,6 +164,7 @@ class MainFormTest : public QObject {
     QCOMPARE(Action("ButtonSort4")->text(), QStringLiteral("Sort by Free Space"));
     QCOMPARE(Form().StatusItem->text(), QStringLiteral("Cat (no filename), total disks: 2"));
     QCOMPARE(Form().StatusState->text(), QStringLiteral("Loaded"));
+    Screenshot(&Form(), QStringLiteral("main-disks"));
   }
 
   void DiskRootHasNoBackEntryAndFoldersHaveOne() {
@@ -347,6 +350,10 @@ class MainFormTest : public QObject {
     QCOMPARE(Form().ActiveListView(), static_cast<QAbstractItemView*>(Form().IconView));
     QVERIFY(Form().IconView->isVisible());
     QCOMPARE(Form().IconView->viewMode(), QListView::IconMode);
+    Screenshot(&Form(), QStringLiteral("main-large-icons"));
+    Action("MenuSmallIcons")->trigger();
+    QCOMPARE(Form().IconView->flow(), QListView::LeftToRight);
+    Screenshot(&Form(), QStringLiteral("main-small-icons"));
     Action("MenuList")->trigger();
     QCOMPARE(Form().IconView->viewMode(), QListView::ListMode);
     QCOMPARE(Form().IconView->flow(), QListView::TopToBottom);
@@ -374,6 +381,7 @@ class MainFormTest : public QObject {
     QCOMPARE(Form().StatusSelection->text(), QStringLiteral("Selected: 1 item, 300 B"));
     QTest::keyClick(Form().ListView, Qt::Key_Up, Qt::ShiftModifier);
     QCOMPARE(Form().StatusSelection->text(), QStringLiteral("Selected: 2 items, 400 B"));
+    Screenshot(&Form(), QStringLiteral("main-details"));
     Form().DBTree->setFocus();
     QTRY_COMPARE(Form().StatusSelection->text(), QString());
     QCOMPARE(Form().StatusItem->text().left(5), QStringLiteral("Games"));
@@ -478,6 +486,24 @@ class MainFormTest : public QObject {
     QCOMPARE(tree_->Selected(), nullptr);
     QCOMPARE(Form().StatusState->text(), QStringLiteral("Empty"));
     QVERIFY(!Action("MenuBackLevel")->isEnabled());
+  }
+
+  void ViewStateForTheNextRun() {
+    Form().SelectNode(s_->games);
+    Form().SetSortState(3, SortByName, true);
+    QCOMPARE(Rows(), QStringList({"..", "Doom", "Arcade", "b.exe", "a.txt"}));  // a full sort
+    QVERIFY(Action("MenuReverseSort")->isChecked());
+    Form().SelectNode(s_->cat);
+    QCOMPARE(Form().Items().CurrentKey(s_->cat), 3);
+    Form().SetSortState(99, -4, false);
+    QCOMPARE(Form().Items().DiskSortKey, DiskSortKeyCount - 1);
+    QCOMPARE(Form().Items().FileSortKey, 0);
+    Form().SetTreePaneWidth(260);
+    QCOMPARE(Form().TreePaneWidth(), 260);
+    Form().SetViewStyle(ViewSmallIcons);
+    QCOMPARE(Form().ViewStyle(), int(ViewSmallIcons));
+    Form().SetViewStyle(7);
+    QCOMPARE(Form().ViewStyle(), int(ViewDetails));
   }
 
   void UpdateLockKeepsTheList() {

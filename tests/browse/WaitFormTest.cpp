@@ -1,5 +1,9 @@
 // The wait window, the progress that engines report to, and the Qt message boxes around it.
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include <QAbstractButton>
 #include <QLabel>
 #include <QMainWindow>
@@ -9,9 +13,6 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "browse/WaitForm.h"
 #include "platform/QtPrompts.h"
