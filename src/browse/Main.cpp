@@ -152,8 +152,13 @@ TMainForm::TMainForm(TCatalogTree& tree, TUserPrompts& prompts, QWidget* parent)
 
   connect(DBTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) { TreeCurrentChanged(current); });
-  connect(DBTree, &QTreeView::expanded, this,
-          [this](const QModelIndex& index) { DBTreeExpanding(treeModel_->NodeOf(index)); });
+  connect(DBTree, &QTreeView::expanded, this, [this](const QModelIndex& index) {
+    TNode* node = treeModel_->NodeOf(index);
+    node->Expanded = true;
+    DBTreeExpanding(node);
+  });
+  connect(DBTree, &QTreeView::collapsed, this,
+          [this](const QModelIndex& index) { treeModel_->NodeOf(index)->Expanded = false; });
   connect(header, &QHeaderView::sectionClicked, this,
           [this](int logical) { ListViewColumnClick(logical); });
   connect(ListView, &QAbstractItemView::doubleClicked, this, [this] { ListViewDblClick(); });
@@ -370,7 +375,7 @@ void TMainForm::SizeColumns() {
 
 TNode* TMainForm::AddCatalogNode(std::unique_ptr<TNode> catalog) {
   TNode* node = tree_.AppendChild(tree_.Root(), std::move(catalog));
-  DBTree->expand(treeModel_->IndexOf(node));
+  ExpandNode(node);
   UpdateActions(true);
   return node;
 }
@@ -379,6 +384,10 @@ void TMainForm::SelectNode(TNode* node) {
   tree_.Select(node);
   if (node) DBTree->scrollTo(treeModel_->IndexOf(node));
 }
+
+void TMainForm::ExpandNode(TNode* node) { DBTree->expand(treeModel_->IndexOf(node)); }
+
+void TMainForm::FocusTree() { DBTree->setFocus(); }
 
 void TMainForm::UnlockUpdates() { updateLock_ = std::max(0, updateLock_ - 1); }
 
@@ -629,7 +638,7 @@ void TMainForm::ButtonBackClick() {
 
 void TMainForm::UpdateActions(bool full) {
   if (updateLock_ > 0 || destroying_) return;
-  if (!full) return;  // the item commands come with their own part of the window
+  if (!full) return;  // no item commands yet: they refresh their own states here
   TNode* selected = tree_.Selected();
   TBrowseCommandState s = BrowseCommandState(itemList_, selected);
   MenuBackLevel->setEnabled(s.BackEnabled);

@@ -65,6 +65,11 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   TNode* AddCatalogNode(std::unique_ptr<TNode> catalog);
   // Selects a node in the tree and shows its content (null: nothing selected).
   void SelectNode(TNode* node);
+  // Shows the content of the selected node again (after an update lock, say).
+  void ShowSelection() { LoadItemList(tree_.Selected()); }
+  // Opens a node in the tree so that its children show.
+  void ExpandNode(TNode* node);
+  void FocusTree();
 
   // The browser's share of the settings: the ".." entry, archive sorting, description hints,
   // the status bar and the toolbar. Run when the settings change and at the first showing.

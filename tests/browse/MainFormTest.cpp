@@ -573,8 +573,11 @@ class MainFormFileTest : public QObject {
     QCOMPARE(games->Caption, std::string("Games"));
     QCOMPARE(games->ChildCount(), 0);
     QVERIFY(form.TreeModel().hasChildren(form.TreeModel().IndexOf(games)));
-    form.DBTree->expand(form.TreeModel().IndexOf(games));  // reads the next level
+    form.ExpandNode(games);  // reads the next level
     QCOMPARE(games->ChildCount(), 2);
+    QVERIFY(games->Expanded);
+    form.DBTree->collapse(form.TreeModel().IndexOf(games));
+    QVERIFY(!games->Expanded);
     QCOMPARE(form.TreeModel().rowCount(form.TreeModel().IndexOf(games)), 2);
     TNode* mixed = diskA->Child(2);
     QVERIFY(!FilesLoaded(mixed->Record));
