@@ -25,12 +25,19 @@ bool IsBlank(char c) { return c == ' ' || static_cast<unsigned char>(c) == 0xFF;
 
 namespace {
 
-bool ReadOpenFile(int fd, std::size_t limit, std::string& out) {
-  out.resize(limit);
+// size: the file's size as known, or -1 to ask.
+bool ReadOpenFile(int fd, std::size_t limit, std::string& out, int64_t size = -1) {
+  // The buffer grows with what is there: a description file is a few hundred bytes, and
+  // making room for the whole limit each time costs more than reading it.
+  struct stat st {};
+  if (size < 0 && ::fstat(fd, &st) == 0) size = st.st_size;
+  std::size_t expect = size > 0 ? std::size_t(size) : 0;
+  out.resize(std::min(limit, std::max<std::size_t>(expect + 1, 4096)));
   std::size_t got = 0;
   bool ok = true;
   while (got < limit) {
-    ssize_t n = ::read(fd, out.data() + got, limit - got);
+    if (got == out.size()) out.resize(std::min(limit, out.size() * 2));
+    ssize_t n = ::read(fd, out.data() + got, out.size() - got);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) ok = false;
     if (n <= 0) break;
@@ -60,7 +67,7 @@ bool ReadFileHeadAt(int dirFd, const std::string& name, std::size_t limit, std::
     ::close(fd);
     return false;
   }
-  return ReadOpenFile(fd, limit, out);
+  return ReadOpenFile(fd, limit, out, st.st_size);
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {
