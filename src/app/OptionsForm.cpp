@@ -440,14 +440,8 @@ void TOptionsForm::BuildAutoLoadPage(QWidget* page) {
 }
 
 void TOptionsForm::AutoloadAddClick() {
-  TFileDialog dialog;
-  dialog.Title = "Open Catalog";
-  dialog.Filter = CatalogFilter;
-  dialog.DefaultExt = "ctf";
-  dialog.MultiSelect = false;
-  dialog.MustExist = true;
   std::vector<std::string> chosen;
-  if (!prompts_.OpenFiles(dialog, chosen) || chosen.empty()) return;
+  if (!prompts_.OpenFiles(OpenCatalogDialog(false), chosen) || chosen.empty()) return;
   const std::string& path = chosen.front();
   for (int i = 0; i < AutoloadList->count(); ++i) {
     // The same file, however it is spelled (paths are case-sensitive here).

@@ -463,3 +463,37 @@ bool ReadDescriptionView(const std::string& path, std::string& text) {
 }
 
 }  // namespace tf
+
+namespace tf {
+
+std::string DescriptionFilePath(TNode* node, char letter, std::string_view entry) {
+  if (entry.substr(0, 2) == ".\\") entry.remove_prefix(2);
+  std::string folder = GetFolderPath(node);
+  std::string path = std::string(1, letter) + ":" + folder;
+  if (folder.size() > 1) path += "\\";
+  path += entry;
+  return path;
+}
+
+bool StoreEditedDescription(TNode* node, TFileRec* file, std::string_view text) {
+  TItemRec* item = file ? static_cast<TItemRec*>(file) : node->Record;
+  TText* desc = DescriptionOf(item);
+  if (!desc) return false;
+  std::string stored;
+  if (!text.empty()) stored = TrimDescriptionLines(CutText(text, MaxDescription));
+  if (desc->View() == stored) return false;
+  desc->Assign(stored);
+  if (file) {
+    bool any = false;
+    for (TFileRec* f = FirstFile(node->Record); f && !any; f = f->NextFile())
+      any = !f->Description.Empty();
+    SetFlag(node->Record, HasFileDescriptions, any);
+  }
+  if (KindOf(node->Record) == ikCatalog)
+    SetCatalogModified(node, true);
+  else
+    SetDiskChanged(node, true);
+  return true;
+}
+
+}  // namespace tf

@@ -77,6 +77,16 @@ inline constexpr char DescViewReadError[] = "***  Description Assistant: FILE RE
 // False when the file could not be opened (the text is then the error marker).
 bool ReadDescriptionView(const std::string& path, std::string& text);
 
+// The path of a found description file on the medium in drive letter: "D:" + the item's
+// folder path + "\" + the entry without its leading ".\".
+std::string DescriptionFilePath(TNode* node, char letter, std::string_view entry);
+
+// Stores a description edited by the user on a catalog, disk, folder or file (file: node is
+// its container). An empty text removes the description; any other is trimmed line by line
+// and cut to 4096 bytes. The disk (a catalog: the catalog) is marked modified and a
+// container's HasFileDescriptions follows its files. False when nothing changed.
+bool StoreEditedDescription(TNode* node, TFileRec* file, std::string_view text);
+
 // Lines of a text file: CR LF, LF and a lone CR end a line; the last line may lack one.
 std::vector<std::string> SplitLines(std::string_view text);
 // At most limit bytes of a file; false when it cannot be opened or read.

@@ -28,6 +28,16 @@ std::string NormalisedPath(const std::string& path) {
 
 }  // namespace
 
+TFileDialog OpenCatalogDialog(bool multiSelect) {
+  TFileDialog dialog;
+  dialog.Title = "Open Catalog";
+  dialog.Filter = CatalogFilter;
+  dialog.DefaultExt = "ctf";
+  dialog.MultiSelect = multiSelect;
+  dialog.MustExist = true;
+  return dialog;
+}
+
 TOpenCatalogs::TOpenCatalogs(TCatalogTree& tree, TUserPrompts& prompts, TProgress& progress,
                              TOpenCatalogsHost* host)
     : tree_(tree), prompts_(prompts), progress_(progress), host_(host ? *host : defaultHost_) {}
@@ -99,13 +109,7 @@ void TOpenCatalogs::OpenCatalogs(std::vector<std::string>& paths, TLoadKind kind
   std::vector<std::string>& list = paths.empty() && interactive ? chosen : paths;
   if (paths.empty()) {
     if (!interactive) return;
-    TFileDialog dialog;
-    dialog.Title = "Open Catalog";
-    dialog.Filter = CatalogFilter;
-    dialog.DefaultExt = "ctf";
-    dialog.MultiSelect = true;
-    dialog.MustExist = true;
-    if (!prompts_.OpenFiles(dialog, chosen) || chosen.empty()) return;
+    if (!prompts_.OpenFiles(OpenCatalogDialog(true), chosen) || chosen.empty()) return;
   }
 
   std::string plural = list.size() > 1 ? "s" : "";

@@ -115,5 +115,7 @@ class TOpenCatalogs {
 
 // Texts shown by these commands.
 inline constexpr char CatalogFilter[] = "Catalog Files (*.ctf)|*.ctf";
+// The Open dialog for catalog files ("Open Catalog").
+TFileDialog OpenCatalogDialog(bool multiSelect);
 
 }  // namespace tf

@@ -15,6 +15,9 @@ bool IsValidUtf8(std::string_view s);
 // Windows-1252 bytes to UTF-8 (the five unassigned codes become U+FFFD).
 std::string Cp1252ToUtf8(std::string_view s);
 
+// DOS code page 437 bytes to UTF-8 (description files as DOS programs wrote them).
+std::string Cp437ToUtf8(std::string_view s);
+
 // The text as UTF-8 for display: valid UTF-8 as it is, anything else read as Windows-1252.
 std::string ToDisplay(std::string_view s);
 

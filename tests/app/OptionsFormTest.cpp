@@ -15,6 +15,7 @@
 #include "app/OptionsForm.h"
 #include "platform/MemorySettings.h"
 #include "platform/ScriptedPrompts.h"
+#include "support/Screenshot.h"
 #include "support/TestSupport.h"
 
 using namespace tf;
@@ -39,6 +40,20 @@ class OptionsFormTest : public QObject {
   }
 
  private Q_SLOTS:
+  void LooksTidyOnEveryPage() {
+    TMemorySettings store;
+    TScriptedPrompts prompts;
+    TOptionsForm form(store, prompts, TFontDefaults{});
+    form.show();
+    auto* pages = Find<QTabWidget>(form, "");
+    for (int i = 0; i < pages->count(); ++i) {
+      pages->setCurrentIndex(i);
+      test::Screenshot(&form, QStringLiteral("settings-%1").arg(i));
+    }
+    QCOMPARE(form.windowTitle(), QStringLiteral("Settings"));
+    QCOMPARE(pages->count(), 5);
+  }
+
   void OpensOnTheChosenPageAndCancelRestores() {
     TMemorySettings store;
     TScriptedPrompts prompts;

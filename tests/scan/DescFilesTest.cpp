@@ -262,3 +262,42 @@ TEST(DescAssistant, ViewMarksLongAndUnreadableFiles) {
 
 }  // namespace
 }  // namespace tf::test
+
+namespace tf::test {
+namespace {
+
+TEST(EditedDescription, StoresTrimmedAndKeepsTheContainerFlagRight) {
+  TCatalogTree tree;
+  TNode* cat = AddCatalog(tree, "C");
+  TNode* disk = AddDisk(cat, "D");
+  static_cast<TDiskRec*>(disk->Record)->Changed = 0;
+  TNode* folder = AddFolder(disk, "Games");
+  TFileRec* a = AddFile(folder, "a.txt", 1, "old");
+  AddFile(folder, "b.txt", 1);
+  EXPECT_FALSE(StoreEditedDescription(folder, a, "old"));
+  EXPECT_EQ(static_cast<TDiskRec*>(disk->Record)->Changed, 0);
+  EXPECT_TRUE(StoreEditedDescription(folder, a, "  new text  \r\n\r\n"));
+  EXPECT_STREQ(a->Description.CStr(), "new text");
+  EXPECT_EQ(static_cast<TDiskRec*>(disk->Record)->Changed, 1);
+  EXPECT_TRUE(HasFlag(folder->Record, HasFileDescriptions));
+  // Removing the last file description clears the container's flag.
+  EXPECT_TRUE(StoreEditedDescription(folder, a, ""));
+  EXPECT_EQ(a->Description.CStr(), nullptr);
+  EXPECT_FALSE(HasFlag(folder->Record, HasFileDescriptions));
+  // A catalog's description marks only the catalog.
+  static_cast<TCatalogRec*>(cat->Record)->Modified = 0;
+  EXPECT_TRUE(StoreEditedDescription(cat, nullptr, std::string(5000, 'x')));
+  EXPECT_EQ(static_cast<TCatalogRec*>(cat->Record)->Description.Size(), 4096u);
+  EXPECT_EQ(static_cast<TCatalogRec*>(cat->Record)->Modified, 1);
+}
+
+TEST(EditedDescription, FilePathsOnTheMedium) {
+  TCatalogTree tree;
+  TNode* disk = AddDisk(AddCatalog(tree, "C"), "D");
+  TNode* doom = AddFolder(AddFolder(disk, "Games"), "Doom");
+  EXPECT_EQ(DescriptionFilePath(disk, 'E', "FILE_ID.DIZ"), "E:\\FILE_ID.DIZ");
+  EXPECT_EQ(DescriptionFilePath(doom, 'E', ".\\Docs\\Read.me"), "E:\\Games\\Doom\\Docs\\Read.me");
+}
+
+}  // namespace
+}  // namespace tf::test

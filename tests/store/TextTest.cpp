@@ -68,3 +68,15 @@ TEST(TextCase, ComparesWithoutRegardToCase) {
 
 }  // namespace
 }  // namespace tf
+
+namespace tf {
+namespace {
+
+TEST(TextCodePages, DosBoxDrawingBecomesUnicode) {
+  EXPECT_EQ(Cp437ToUtf8("\xC9\xCD\xBB"), "\xE2\x95\x94\xE2\x95\x90\xE2\x95\x97");  // ╔═╗
+  EXPECT_EQ(Cp437ToUtf8("caf\x82"), "caf\xC3\xA9");                               // é
+  EXPECT_EQ(Cp437ToUtf8("\xFF"), "\xC2\xA0");
+}
+
+}  // namespace
+}  // namespace tf
