@@ -406,8 +406,9 @@ bool TDiskScanner::ReadArchive(TNode* node, const TDirEntry& entry, const std::s
   try {
     zip.SetArchiveFile(hostPath_ + "/" + entry.Name);
     zip.Activate();
-  } catch (const EZipTVError&) {
-    // A damaged or unknown archive: what was listed before stands, the rest is a plain file.
+  } catch (const std::exception&) {
+    // A damaged or unknown archive (an archive is untrusted input, whatever goes wrong in
+    // reading it): what was listed before stands; with nothing listed it is a plain file.
   }
   commentWanted_ = false;
   if (taken == 0) return false;
