@@ -170,7 +170,9 @@ bool MatchesFileSpec(std::string_view name, std::string_view mask) {
 }
 
 std::unique_ptr<TByteSource> TZipCommon::OpenFile(const std::string& path, int& error) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: a pipe of an archive's name (a next volume, say) must not hang the open; it
+  // is refused below like any other file that is not a plain file.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
     error = (errno == ENOENT || errno == ENOTDIR) ? ErrFileNotFound : ErrOpeningFile;
     return nullptr;
