@@ -21,5 +21,7 @@ inline constexpr int ExitFailed = 2;
 void AddDumpCommand(CLI::App& app, TAction& action);
 void AddDrivesCommand(CLI::App& app, TAction& action);
 void AddListArchiveCommand(CLI::App& app, TAction& action);
+void AddScanCommand(CLI::App& app, TAction& action);
+void AddUpdateCommand(CLI::App& app, TAction& action);
 
 }  // namespace tf::cli

@@ -11,6 +11,8 @@ int main(int argc, char** argv) {
   tf::cli::AddDumpCommand(app, action);
   tf::cli::AddDrivesCommand(app, action);
   tf::cli::AddListArchiveCommand(app, action);
+  tf::cli::AddScanCommand(app, action);
+  tf::cli::AddUpdateCommand(app, action);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

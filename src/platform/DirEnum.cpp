@@ -46,8 +46,20 @@ TDirStatus DirStatusOf(int err) {
 }
 
 TDirEnum::TDirEnum(const std::string& hostPath, bool noFollow) {
+  Open(AT_FDCWD, hostPath.c_str(), noFollow);
+}
+
+TDirEnum::TDirEnum(const TDirEnum& parent, const std::string& name, bool noFollow) {
+  if (parent.fd_ < 0) {
+    Fail(EBADF);
+    return;
+  }
+  Open(parent.fd_, name.c_str(), noFollow);
+}
+
+void TDirEnum::Open(int atFd, const char* path, bool noFollow) {
   int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0);
-  fd_ = ::open(hostPath.c_str(), flags);
+  fd_ = ::openat(atFd, path, flags);
   if (fd_ < 0) {
     Fail(errno);
     return;
@@ -99,6 +111,7 @@ bool TDirEnum::Next(TDirEntry& entry) {
       // folder itself tells is all there is.
       entry.IsSymlink = de->d_type == DT_LNK;
       entry.IsFolder = de->d_type == DT_DIR;
+      entry.IsRegular = de->d_type == DT_REG;
       entry.Device = device_;
       entry.Attributes = HostAttributes(entry.Name, entry.IsFolder ? S_IFDIR | S_IWUSR : S_IWUSR);
       return true;
@@ -106,6 +119,7 @@ bool TDirEnum::Next(TDirEntry& entry) {
     uint32_t mode = sx.stx_mode;
     entry.IsSymlink = S_ISLNK(mode);
     entry.IsFolder = S_ISDIR(mode);
+    entry.IsRegular = S_ISREG(mode);
     entry.Size = entry.IsFolder ? 0 : sx.stx_size;
     entry.Device = uint64_t(makedev(sx.stx_dev_major, sx.stx_dev_minor));
     entry.ModifiedTime = DosTimeOf(sx.stx_mtime);

@@ -32,6 +32,7 @@ struct TDirEntry {
   uint64_t Device = 0;        // the file system it lies on (to stay on one file system)
   uint8_t Attributes = 0;
   bool IsFolder = false;      // a real folder, not a link to one
+  bool IsRegular = false;     // a plain file (not a link, device, pipe or socket)
   bool IsSymlink = false;
 };
 
@@ -48,6 +49,10 @@ class TDirEnum {
   // Opens a folder. With noFollow the last component must not be a symbolic link, so that a
   // folder swapped for a link between listing and descending is not followed.
   explicit TDirEnum(const std::string& hostPath, bool noFollow = false);
+  // Opens the folder name inside the folder that parent has open: no path is built or looked
+  // up again, so a walk costs one open per folder whatever its depth, and paths longer than
+  // the system's limit are no obstacle.
+  TDirEnum(const TDirEnum& parent, const std::string& name, bool noFollow = true);
   ~TDirEnum();
   TDirEnum(const TDirEnum&) = delete;
   TDirEnum& operator=(const TDirEnum&) = delete;
@@ -61,8 +66,12 @@ class TDirEnum {
   uint64_t Device() const { return device_; }
   // True when the attributes come from the FAT volume itself.
   bool FatAttributes() const { return fat_; }
+  // The open folder's descriptor (-1 when it could not be opened), for opening its entries
+  // relative to it. Owned by the enumerator.
+  int Fd() const { return fd_; }
 
  private:
+  void Open(int atFd, const char* path, bool noFollow);
   void Fail(int err);
   void* dir_ = nullptr;  // DIR*
   int fd_ = -1;

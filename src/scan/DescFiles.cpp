@@ -1,10 +1,12 @@
 #include "scan/DescFiles.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <unordered_map>
 
 #include "store/LoadSave.h"
 #include "store/Text.h"
@@ -15,21 +17,27 @@ namespace {
 
 // Description files bigger than this are read only this far: nobody writes 8 MiB of
 // descriptions, and a binary file of that name must not fill the memory.
-constexpr std::size_t MaxDescriptionFile = 8 << 20;
+constexpr std::size_t MaxDescriptionFile = DescriptionFileLimit;
 
 bool IsBlank(char c) { return c == ' ' || static_cast<unsigned char>(c) == 0xFF; }
 
 }  // namespace
 
-bool ReadFileHead(const std::string& path, std::size_t limit, std::string& out) {
-  out.clear();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  out.resize(limit);
+namespace {
+
+// size: the file's size as known, or -1 to ask.
+bool ReadOpenFile(int fd, std::size_t limit, std::string& out, int64_t size = -1) {
+  // The buffer grows with what is there: a description file is a few hundred bytes, and
+  // making room for the whole limit each time costs more than reading it.
+  struct stat st {};
+  if (size < 0 && ::fstat(fd, &st) == 0) size = st.st_size;
+  std::size_t expect = size > 0 ? std::size_t(size) : 0;
+  out.resize(std::min(limit, std::max<std::size_t>(expect + 1, 4096)));
   std::size_t got = 0;
   bool ok = true;
   while (got < limit) {
-    ssize_t n = ::read(fd, out.data() + got, limit - got);
+    if (got == out.size()) out.resize(std::min(limit, out.size() * 2));
+    ssize_t n = ::read(fd, out.data() + got, out.size() - got);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) ok = false;
     if (n <= 0) break;
@@ -38,6 +46,28 @@ bool ReadFileHead(const std::string& path, std::size_t limit, std::string& out) 
   ::close(fd);
   out.resize(got);
   return ok;
+}
+
+}  // namespace
+
+bool ReadFileHead(const std::string& path, std::size_t limit, std::string& out) {
+  out.clear();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  return ReadOpenFile(fd, limit, out);
+}
+
+bool ReadFileHeadAt(int dirFd, const std::string& name, std::size_t limit, std::string& out) {
+  out.clear();
+  // O_NONBLOCK: a pipe swapped in after the folder was listed must not hang the open.
+  int fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY);
+  if (fd < 0) return false;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  return ReadOpenFile(fd, limit, out, st.st_size);
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {
@@ -225,22 +255,68 @@ void SetImportedDescription(TItemRec* item, std::string_view text, const TDescIm
   desc->Assign(ReplaceBoxCharacters(TrimDescriptionLines(t)));
 }
 
+namespace {
+
+// The files (or subfolders) of one folder by name, case-insensitively, in list order. A
+// description file names each item once, and a folder may hold tens of thousands of items:
+// comparing every line with every name would take minutes on such a medium.
+template <class T>
+class TNameIndex {
+ public:
+  void Add(std::string_view name, T* item) { map_[Key(name)].push_back(item); }
+  // The items of that name in list order; empty when none.
+  const std::vector<T*>& Find(std::string_view name) const {
+    static const std::vector<T*> none;
+    auto it = map_.find(Key(name));
+    return it == map_.end() ? none : it->second;
+  }
+
+ private:
+  // Equal keys exactly when CompareNoCase finds the names equal.
+  static std::u32string Key(std::string_view name) {
+    std::u32string k = DecodeText(name);
+    for (char32_t& c : k) c = UpperChar(c);
+    return k;
+  }
+  std::unordered_map<std::u32string, std::vector<T*>> map_;
+};
+
+TNameIndex<TFileRec> IndexFiles(TItemRec* container) {
+  TNameIndex<TFileRec> index;
+  for (TFileRec* f = FirstFile(container); f; f = f->NextFile()) index.Add(f->Name(), f);
+  return index;
+}
+
+}  // namespace
+
 bool ReadFileIdDiz(TItemRec* folder, const std::string& path) {
   if (!folder || KindOf(folder) != ikFolder) return false;
   std::string text;
-  if (!ReadFileHead(path, MaxDescription - 1, text)) return false;
+  if (!ReadFileHead(path, FileIdDizLimit, text)) return false;
+  ApplyFileIdDiz(folder, std::move(text));
+  return true;
+}
+
+void ApplyFileIdDiz(TItemRec* folder, std::string text) {
+  if (!folder || KindOf(folder) != ikFolder) return;
+  if (text.size() > FileIdDizLimit) text.resize(FileIdDizLimit);
   if (std::size_t zero = text.find('\0'); zero != std::string::npos) text.resize(zero);
   text.resize(Utf8CompleteLength(text));  // a character the size limit cut in two
   static_cast<TFolderRec*>(folder)->Description.Assign(
       ReplaceBoxCharacters(TrimDescriptionLines(text)));
-  return true;
 }
 
 bool ReadFilesBbs(TNode* container, const std::string& path, const TDescImport& opt) {
   std::string content;
   if (!ReadFileHead(path, MaxDescriptionFile, content)) return false;
+  ApplyFilesBbs(container, content, opt);
+  return true;
+}
+
+void ApplyFilesBbs(TNode* container, std::string_view content, const TDescImport& opt) {
   TItemRec* rec = container->Record;
   std::vector<std::string> lines = SplitLines(content);
+  TNameIndex<TFileRec> files = IndexFiles(rec);
 
   TFileRec* target = nullptr;
   bool inEntry = false;
@@ -267,8 +343,8 @@ bool ReadFilesBbs(TNode* container, const std::string& path, const TDescImport& 
       std::string name = line.substr(0, 12);
       while (!name.empty() && name.back() == ' ') name.pop_back();
       target = nullptr;
-      for (TFileRec* f = FirstFile(rec); f; f = f->NextFile()) {
-        if (f->Description.Empty() && EqualsNoCase(f->Name(), name)) {
+      for (TFileRec* f : files.Find(name)) {
+        if (f->Description.Empty()) {
           target = f;
           break;
         }
@@ -283,13 +359,21 @@ bool ReadFilesBbs(TNode* container, const std::string& path, const TDescImport& 
     text += "\r\n";
   }
   finish();
-  return true;
 }
 
 bool ReadDescriptIon(TNode* container, const std::string& path, const TDescImport& opt) {
   std::string content;
   if (!ReadFileHead(path, MaxDescriptionFile, content)) return false;
+  ApplyDescriptIon(container, content, opt);
+  return true;
+}
+
+void ApplyDescriptIon(TNode* container, std::string_view content, const TDescImport& opt) {
   TItemRec* rec = container->Record;
+  TNameIndex<TFileRec> files = IndexFiles(rec);
+  TNameIndex<TNode> folders;
+  for (int i = 0; i < container->ChildCount(); ++i)
+    folders.Add(container->Child(i)->Caption, container->Child(i));
   for (const std::string& line : SplitLines(content)) {
     std::size_t blank = line.find(' ');
     if (blank == std::string::npos || blank == 0) continue;
@@ -297,23 +381,14 @@ bool ReadDescriptIon(TNode* container, const std::string& path, const TDescImpor
     if (start == std::string::npos || static_cast<unsigned char>(line[start]) < 33) continue;
     std::string_view name(line.data(), blank);
     std::string_view desc(line.data() + start, line.size() - start);
-    TItemRec* match = nullptr;
-    for (TFileRec* f = FirstFile(rec); f && !match; f = f->NextFile())
-      if (EqualsNoCase(f->Name(), name)) match = f;
-    if (match) {
-      SetImportedDescription(match, desc, opt);
+    if (const auto& match = files.Find(name); !match.empty()) {
+      SetImportedDescription(match.front(), desc, opt);
       SetFlag(rec, HasFileDescriptions, true);
       continue;
     }
-    for (int i = 0; i < container->ChildCount(); ++i) {
-      TNode* child = container->Child(i);
-      if (EqualsNoCase(child->Caption, name)) {
-        SetImportedDescription(child->Record, desc, opt);
-        break;
-      }
-    }
+    if (const auto& match = folders.Find(name); !match.empty())
+      SetImportedDescription(match.front()->Record, desc, opt);
   }
-  return true;
 }
 
 }  // namespace tf

@@ -49,6 +49,15 @@ bool ReadFilesBbs(TNode* container, const std::string& path, const TDescImport& 
 //   DESCRIPT.ION: one line per file or subfolder.
 bool ReadDescriptIon(TNode* container, const std::string& path, const TDescImport& opt);
 
+// The same readers on content already read (the scan reads the files relative to the folder
+// it has open). The limits are the readers' own: FileIdDizLimit bytes of a FILE_ID.DIZ,
+// DescriptionFileLimit of the others.
+inline constexpr std::size_t FileIdDizLimit = MaxDescription - 1;
+inline constexpr std::size_t DescriptionFileLimit = 8 << 20;
+void ApplyFileIdDiz(TItemRec* folder, std::string text);
+void ApplyFilesBbs(TNode* container, std::string_view content, const TDescImport& opt);
+void ApplyDescriptIon(TNode* container, std::string_view content, const TDescImport& opt);
+
 // The Description Assistant's search: the description-like files in the item's folder (and,
 // with subfolders, up to maxLevels below it), grouped by the first mask each matches, in
 // catalog order within a mask. Paths are relative: "FILE_ID.DIZ", ".\DOCS\README.TXT".
@@ -82,5 +91,9 @@ bool StoreEditedDescription(TNode* node, TFileRec* file, std::string_view text);
 std::vector<std::string> SplitLines(std::string_view text);
 // At most limit bytes of a file; false when it cannot be opened or read.
 bool ReadFileHead(const std::string& path, std::size_t limit, std::string& out);
+// At most limit bytes of the entry name of the folder open as dirFd; only a plain file is
+// read: a symbolic link is not followed, and a device, pipe or socket is not opened for
+// reading (false).
+bool ReadFileHeadAt(int dirFd, const std::string& name, std::size_t limit, std::string& out);
 
 }  // namespace tf

@@ -157,20 +157,22 @@ bool WildMatch(std::string_view s, std::string_view p) {
 
 }  // namespace
 
-bool MatchesFileSpec(std::string_view name, std::string_view spec) {
-  if (spec.empty() || spec == "*.*" || spec == "*") return true;
+bool MatchesFileSpec(std::string_view name, std::string_view mask) {
+  if (mask.empty() || mask == "*.*" || mask == "*") return true;
   std::size_t cut = name.find_last_of("\\/");
   if (cut != std::string_view::npos) name = name.substr(cut + 1);
-  if (WildMatch(name, spec)) return true;
+  if (WildMatch(name, mask)) return true;
   // As in DOS, "NAME.*" also matches a name without an extension.
-  if (spec.size() >= 2 && spec.substr(spec.size() - 2) == ".*" &&
+  if (mask.size() >= 2 && mask.substr(mask.size() - 2) == ".*" &&
       name.find('.') == std::string_view::npos)
-    return WildMatch(name, spec.substr(0, spec.size() - 2));
+    return WildMatch(name, mask.substr(0, mask.size() - 2));
   return false;
 }
 
 std::unique_ptr<TByteSource> TZipCommon::OpenFile(const std::string& path, int& error) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: a pipe of an archive's name (a next volume, say) must not hang the open; it
+  // is refused below like any other file that is not a plain file.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
     error = (errno == ENOENT || errno == ENOTDIR) ? ErrFileNotFound : ErrOpeningFile;
     return nullptr;

@@ -89,7 +89,7 @@ uint32_t DosDateTimeFromUnix(int64_t t);
 // DOS-style mask matching on the last component of an entry name: '*' and '?', case-blind
 // for ASCII letters; "*.*" and "*" pass every name, as does a mask ending in ".*" a name
 // without a dot.
-bool MatchesFileSpec(std::string_view name, std::string_view spec);
+bool MatchesFileSpec(std::string_view name, std::string_view mask);
 
 // Holds the archive path and its format code. Assigning the path identifies the format.
 class TZipCommon {

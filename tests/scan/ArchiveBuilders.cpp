@@ -14,12 +14,12 @@ std::string Stub(std::size_t image) {
   return b.S;
 }
 
-TListing List(const std::string& path, std::time_t now, const std::string& spec) {
+TListing List(const std::string& path, std::time_t now, const std::string& mask) {
   TListing l;
   TZipTV z;
   z.SetArchiveFile(path);
   l.Format = z.Format();
-  z.FileSpec = spec;
+  z.FileSpec = mask;
   z.Clock = [now] { return now; };
   z.OnRead = [&l](TZipTV& t) {
     if (l.Entries.empty()) l.CommentAtFirst = t.ArchiveComment;

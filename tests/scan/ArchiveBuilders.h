@@ -52,7 +52,7 @@ struct TListing {
   int Error = 0;               // the EZipTVError code, 0 when the listing succeeded
 };
 
-TListing List(const std::string& path, std::time_t now = 0, const std::string& spec = "*.*");
+TListing List(const std::string& path, std::time_t now = 0, const std::string& mask = "*.*");
 
 // --- RAR 4 ---
 struct TRar4File {

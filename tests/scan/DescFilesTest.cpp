@@ -198,6 +198,18 @@ TEST_F(DescFiles, Windows1252DescriptionsStayAsTheyAre) {
   EXPECT_STREQ(Desc(f), "Cr\xE8me br\xFBl\xE9" "e -");
 }
 
+TEST_F(DescFiles, NamesMatchAcrossEncodingsAndTheFirstOfEqualNamesWins) {
+  TFileRec* cp = AddFile(folder, "\xC9T\xC9.TXT");  // Windows-1252
+  TFileRec* first = AddFile(folder, "readme");
+  TFileRec* second = AddFile(folder, "README");     // a case-sensitive medium
+  ApplyDescriptIon(folder, "\xC3\xA9t\xC3\xA9.txt Summer\r\nReadMe The first\r\n", opt);
+  EXPECT_STREQ(Desc(cp), "Summer");
+  EXPECT_STREQ(Desc(first), "The first");
+  EXPECT_EQ(Desc(second), nullptr);
+  ApplyFilesBbs(folder, "README       Now the second\r\n", opt);  // the first has one
+  EXPECT_STREQ(Desc(second), "Now the second");
+}
+
 TEST(DescLines, SplitsAtEveryKindOfLineEnd) {
   EXPECT_EQ(SplitLines("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
   EXPECT_EQ(SplitLines("a\r\n\r\n"), (std::vector<std::string>{"a", ""}));

@@ -1,0 +1,373 @@
+// tallowfen-cli scan ROOT --catalog FILE.ctf [options]
+// tallowfen-cli update FILE.ctf DISKNAME ROOT [options]
+//
+// Both read the folder or mount point ROOT as a medium, through a folder drive of this run
+// only (the user's settings are never touched), and save the catalog. The folder drive takes
+// the volume data of the file system that holds ROOT, unless --label, --serial, --media or
+// --fs say otherwise. On success one JSON object is printed on stdout:
+//   {"name":"...","files":N,"folders":N,"archiveEntries":N}
+// A progress bar goes to stderr when it is a terminal; Ctrl+C cancels the scan and leaves
+// the catalog file untouched.
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "app/ScanOptions.h"
+#include "cli/Commands.h"
+#include "platform/DirEnum.h"
+#include "platform/Drives.h"
+#include "platform/LinuxDrives.h"
+#include "platform/MemorySettings.h"
+#include "platform/Progress.h"
+#include "platform/Prompts.h"
+#include "scan/AddDisk.h"
+#include "scan/Utils.h"
+#include "store/LoadSave.h"
+
+namespace tf::cli {
+
+namespace {
+
+volatile sig_atomic_t interrupted = 0;
+extern "C" void OnInterrupt(int) { interrupted = 1; }
+
+// Ctrl+C cancels the scan (between two entries) instead of killing the process.
+class TInterruptGuard {
+ public:
+  TInterruptGuard() {
+    interrupted = 0;
+    struct sigaction sa {};
+    sa.sa_handler = OnInterrupt;
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGINT, &sa, &old_);
+  }
+  ~TInterruptGuard() { ::sigaction(SIGINT, &old_, nullptr); }
+  TInterruptGuard(const TInterruptGuard&) = delete;
+  TInterruptGuard& operator=(const TInterruptGuard&) = delete;
+
+ private:
+  struct sigaction old_ {};
+};
+
+// A one-line progress bar on stderr, redrawn at most ten times a second; nothing at all when
+// stderr is not a terminal.
+class TTerminalProgress final : public TProgress {
+ public:
+  TTerminalProgress() : shown_(::isatty(STDERR_FILENO) == 1) {}
+  ~TTerminalProgress() override { Clear(); }
+  TTerminalProgress(const TTerminalProgress&) = delete;
+  TTerminalProgress& operator=(const TTerminalProgress&) = delete;
+
+  void Begin(const std::string& caption, int64_t total) override {
+    caption_ = caption;
+    total_ = total;
+    done_ = 0;
+    Draw(true);
+  }
+  void SetTotal(int64_t total) override { total_ = total; }
+  void SetDetail(const std::string& text) override {
+    detail_ = text;
+    Draw(false);
+  }
+  void Advance(int64_t amount) override {
+    done_ += amount;
+    Draw(false);
+  }
+  bool Cancelled() override { return interrupted != 0; }
+  void End() override { Clear(); }
+
+ private:
+  void Draw(bool now) {
+    if (!shown_) return;
+    auto t = std::chrono::steady_clock::now();
+    if (!now && t - last_ < std::chrono::milliseconds(100)) return;
+    last_ = t;
+    std::string line = caption_;
+    if (total_ > 0) {
+      int64_t pct = std::min<int64_t>(100, done_ * 100 / total_);
+      int filled = int(pct / 5);
+      line += " [" + std::string(std::size_t(filled), '#') +
+              std::string(std::size_t(20 - filled), '.') + "] " + std::to_string(pct) + "%";
+    } else if (done_ > 0) {
+      line += " " + std::to_string(done_);
+    }
+    if (!detail_.empty()) line += " " + detail_;
+    if (line.size() > 79) line = line.substr(0, 76) + "...";
+    std::fprintf(stderr, "\r%-79s", line.c_str());
+    std::fflush(stderr);
+    drawn_ = true;
+  }
+  void Clear() {
+    if (!drawn_) return;
+    std::fprintf(stderr, "\r%79s\r", "");
+    std::fflush(stderr);
+    drawn_ = false;
+  }
+
+  bool shown_;
+  bool drawn_ = false;
+  std::string caption_, detail_;
+  int64_t total_ = 0, done_ = 0;
+  std::chrono::steady_clock::time_point last_{};
+};
+
+// Nobody to ask: messages go to stderr, every question is cancelled.
+class TStderrPrompts final : public TUserPrompts {
+ public:
+  TAnswer Message(const std::string& title, const std::string& text, TButtons buttons,
+                  TIcon) override {
+    std::string plain = text;
+    for (char& c : plain)
+      if (c == '\r') c = ' ';
+    std::cerr << title << ": " << plain << '\n';
+    return buttons == TButtons::YesNo ? TAnswer::No : TAnswer::Cancel;
+  }
+  bool OpenFiles(const TFileDialog&, std::vector<std::string>&) override { return false; }
+  bool SaveFile(const TFileDialog&, std::string&) override { return false; }
+};
+
+struct TScanArgs {
+  std::string Root;
+  std::string Catalog;
+  std::string DiskName;  // update: the disk to update
+  std::string Name;
+  std::string Label;
+  std::string Serial;
+  int Media = 5;
+  std::string FileSystem;
+  CLI::Option* NameOpt = nullptr;
+  CLI::Option* LabelOpt = nullptr;
+  CLI::Option* SerialOpt = nullptr;
+  CLI::Option* MediaOpt = nullptr;
+  CLI::Option* FsOpt = nullptr;
+  TScanSettings Settings = ScanSettingsOf(TOptions{});
+};
+
+void AddScanOptions(CLI::App* cmd, TScanArgs& a) {
+  a.NameOpt = cmd->add_option("--name", a.Name,
+                              "Disk name (default: the volume label; an update keeps the old "
+                              "name); made unique in the catalog");
+  a.LabelOpt = cmd->add_option("--label", a.Label, "Volume label instead of the one ROOT's "
+                                                   "file system reports");
+  a.SerialOpt = cmd->add_option("--serial", a.Serial, "Volume serial number, XXXX-XXXX");
+  a.MediaOpt = cmd->add_option("--media", a.Media,
+                               "Media type code: 0-4, 7, 9 floppies, 5 hard disk, 10 CD-ROM, "
+                               "11 network, 12 RAM disk, 13 removable")
+                   ->check(CLI::Range(0, 255));
+  a.FsOpt = cmd->add_option("--fs", a.FileSystem, "File system name (FAT, FAT32, CDFS, ...)");
+  TScanSettings& s = a.Settings;
+  // Every switch has both forms; the defaults are those of the program's settings.
+  cmd->add_flag("--archives,!--no-archives", s.BrowseArchiveCheck,
+                "List the contents of archives as folders (default on)");
+  cmd->add_flag("--diz,!--no-diz", s.ImportDizCheck, "Import FILE_ID.DIZ files (default on)");
+  cmd->add_flag("--descript-ion,!--no-descript-ion", s.Import4DOSCheck,
+                "Import DESCRIPT.ION files (default on)");
+  cmd->add_flag("--files-bbs,!--no-files-bbs", s.ImportBBSCheck,
+                "Import FILES.BBS files (default on)");
+  cmd->add_flag("--comments,!--no-comments", s.ImportCommentCheck,
+                "Import archive comments (default on; an archive is still opened for its "
+                "comment with --no-archives unless --no-comments is given too)");
+  cmd->add_flag("--keep-current,!--no-keep-current", s.KeepCurrentCheck,
+                "Keep current descriptions: imports never replace one, an update keeps what "
+                "was added by hand (default on)");
+  cmd->add_flag("--ignore-hidden-files,!--no-ignore-hidden-files", s.IgnoreFilesCheck,
+                "Leave out hidden files (default on)");
+  cmd->add_flag("--ignore-hidden-folders,!--no-ignore-hidden-folders", s.IgnoreFoldersCheck,
+                "Leave out hidden folders (default on)");
+  cmd->add_flag("--ignore-recycle,!--no-ignore-recycle", s.IgnoreRecycleCheck,
+                "Leave out the recycle folder (default on)");
+}
+
+// The folder drive that shows ROOT as a medium. The volume data are those of the mounted
+// file system that holds ROOT, or what the options say.
+bool MakeFolderDrive(const TScanArgs& a, const std::string& root, TSettingsKey& settings,
+                     char& letter, std::string& error) {
+  TLinuxDrives host;
+  TStderrPrompts prompts;
+  TNoMediaPrompt mediaPrompt;
+  TMediaDetector hostDetector(host, prompts, mediaPrompt);
+  TFolderDrive drive;
+  drive.Folder = root;
+  drive.MediaType = MediaHardDisk;
+  drive.FileSystem.clear();
+  std::string where = CatalogPathOf(host, root);
+  if (!where.empty()) {
+    char hostLetter = where[0];
+    TVolumeData volume;
+    if (host.VolumeInformation(hostLetter, volume)) {
+      drive.Label = volume.Label;
+      drive.Serial = volume.Serial;
+      drive.FileSystem = volume.FileSystem;
+    }
+    drive.MediaType = hostDetector.GetMediaType(hostLetter);
+  }
+  if (a.LabelOpt->count()) drive.Label = a.Label;
+  if (a.SerialOpt->count()) {
+    auto serial = ParseSerial(a.Serial);
+    if (!serial) {
+      error = "--serial: not a serial number: " + a.Serial;
+      return false;
+    }
+    drive.Serial = *serial;
+  }
+  if (a.MediaOpt->count()) drive.MediaType = uint8_t(a.Media);
+  if (a.FsOpt->count()) drive.FileSystem = a.FileSystem;
+  drive.Label = std::string(CutText(drive.Label, 11));
+  drive.FileSystem = std::string(CutText(drive.FileSystem, 8));
+
+  uint32_t used = host.LogicalDrives();
+  letter = 0;
+  for (char l = 'Z'; l >= 'D' && !letter; --l)
+    if (!(used & (1u << (l - 'A')))) letter = l;
+  if (!letter) {
+    error = "No drive letter is free for " + root;
+    return false;
+  }
+  drive.Letter = letter;
+  SaveFolderDrive(settings, drive);
+  return true;
+}
+
+std::string DiskDifferences(const TDiskRec& medium, const TDiskRec& disk) {
+  std::string out;
+  auto line = [&](const std::string& what, const std::string& was, const std::string& now) {
+    out += "  " + what + ": " + was + " in the catalog, " + now + " on the medium\n";
+  };
+  if (medium.SerialNumber != disk.SerialNumber)
+    line("serial number", FormatSerial(disk.SerialNumber), FormatSerial(medium.SerialNumber));
+  if (medium.VolumeLabel != disk.VolumeLabel)
+    line("label", "\"" + disk.VolumeLabel + "\"", "\"" + medium.VolumeLabel + "\"");
+  if (medium.MediaType != disk.MediaType)
+    line("media type", MediaTypeName(disk.MediaType), MediaTypeName(medium.MediaType));
+  if (DiskBytes(&medium, 0) != DiskBytes(&disk, 0))
+    line("capacity", std::to_string(DiskBytes(&disk, 0) / SizeScale) + " bytes",
+         std::to_string(DiskBytes(&medium, 0) / SizeScale) + " bytes");
+  return out;
+}
+
+int Fail(const std::string& message) {
+  std::cerr << message << '\n';
+  return ExitFailed;
+}
+
+int RunScan(TScanArgs& a, bool update) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path rootPath = fs::canonical(a.Root, ec);
+  if (ec) return Fail(a.Root + ": " + ec.message());
+  std::string root = rootPath.string();
+  {
+    TDirEnum probe(root);
+    if (probe.Status() != TDirStatus::Ok)
+      return Fail(a.Root + ": " + std::error_code(probe.Errno(), std::generic_category()).message());
+  }
+
+  TCatalogTree tree;
+  TNode* catalog = nullptr;
+  try {
+    if (fs::exists(a.Catalog)) {
+      catalog = tree.AppendChild(tree.Root(), ReadCatalogFile(a.Catalog));
+    } else if (update) {
+      return Fail(a.Catalog + ": no such catalog file");
+    } else {
+      auto node = MakeNode("Catalog1", new TCatalogRec);
+      node->Bold = true;
+      catalog = tree.AppendChild(tree.Root(), std::move(node));
+    }
+  } catch (const std::exception& e) {
+    return Fail(a.Catalog + ": " + e.what());
+  }
+
+  TNode* old = nullptr;
+  if (update) {
+    for (int i = 0; i < catalog->ChildCount() && !old; ++i)
+      if (catalog->Child(i)->Caption == a.DiskName) old = catalog->Child(i);
+    if (!old) return Fail("There is no disk \"" + a.DiskName + "\" in " + a.Catalog);
+  }
+
+  TMemorySettings settings;
+  char letter = 0;
+  std::string error;
+  if (!MakeFolderDrive(a, root, settings, letter, error)) return Fail(error);
+  TLinuxDrives drives(&settings);
+  TStderrPrompts prompts;
+  TNoMediaPrompt mediaPrompt;
+  TMediaDetector detector(drives, prompts, mediaPrompt);
+
+  TDiskRec medium;
+  detector.ReadVolumeInfo(letter, medium);
+  if (old) {
+    std::string differences = DiskDifferences(medium, *static_cast<TDiskRec*>(old->Record));
+    if (!differences.empty())
+      std::cerr << "The medium does not match the disk \"" << a.DiskName << "\":\n"
+                << differences << "Updating it all the same.\n";
+  }
+
+  TScanJob job;
+  job.Drive = letter;
+  job.Catalog = catalog;
+  job.UpdateDisk = old;
+  job.Settings = a.Settings;
+  job.DiskName = a.NameOpt->count() ? a.Name : ProposedDiskName(medium, old, a.Settings);
+
+  TTerminalProgress progress;
+  TScanResult result;
+  {
+    TInterruptGuard guard;
+    result = ScanDisk(job, drives, detector, progress);
+  }
+  if (result.Status != TScanStatus::Done) return Fail(result.Message);
+
+  try {
+    WriteCatalogFile(catalog, a.Catalog, progress);
+  } catch (const std::exception& e) {
+    return Fail(SaveErrorText(a.Catalog, e.what()));
+  }
+  progress.End();
+
+  nlohmann::ordered_json j;
+  j["name"] = ToDisplay(result.Disk->Caption);
+  j["files"] = result.Files;
+  j["folders"] = result.Folders;
+  j["archiveEntries"] = result.ArchiveEntries;
+  std::string line = j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  std::fputs(line.c_str(), stdout);
+  std::fputc('\n', stdout);
+  return std::fflush(stdout) == 0 ? ExitOk : ExitFailed;
+}
+
+}  // namespace
+
+void AddScanCommand(CLI::App& app, TAction& action) {
+  auto* cmd = app.add_subcommand("scan", "Catalog a folder or mount point as a new disk");
+  auto a = std::make_shared<TScanArgs>();
+  cmd->add_option("root", a->Root, "The folder or mount point to read")->required();
+  cmd->add_option("--catalog", a->Catalog,
+                  "Catalog file (.ctf); created with the name Catalog1 when missing")
+      ->required();
+  AddScanOptions(cmd, *a);
+  cmd->callback([&action, a] { action = [a] { return RunScan(*a, false); }; });
+}
+
+void AddUpdateCommand(CLI::App& app, TAction& action) {
+  auto* cmd = app.add_subcommand(
+      "update", "Read a disk of a catalog again from a folder or mount point; descriptions "
+                "and categories of unchanged items are kept");
+  auto a = std::make_shared<TScanArgs>();
+  cmd->add_option("catalog", a->Catalog, "Catalog file (.ctf)")->required();
+  cmd->add_option("disk", a->DiskName, "Name of the disk to update")->required();
+  cmd->add_option("root", a->Root, "The folder or mount point to read")->required();
+  AddScanOptions(cmd, *a);
+  cmd->callback([&action, a] { action = [a] { return RunScan(*a, true); }; });
+}
+
+}  // namespace tf::cli
