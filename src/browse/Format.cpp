@@ -204,15 +204,6 @@ std::string_view ExtensionOf(std::string_view name) {
   return {};
 }
 
-std::string_view MediaTypeText(uint8_t mediaType) {
-  static constexpr std::string_view names[] = {
-      "Floppy 5.25\" DD", "Floppy 5.25\" HD", "Floppy 3.5\" DD", "Floppy 8\" SD",
-      "Floppy 8\" DD",    "Hard disk",        "Tape drive",      "Floppy 3.5\" HD",
-      "Optical drive",    "Floppy 3.5\" EHD", "CD-ROM",          "Network drive",
-      "RAM disk",         "Removable drive"};
-  return mediaType < std::size(names) ? names[mediaType] : std::string_view("Unknown");
-}
-
 // ---- descriptions ----
 
 std::string ShortenDescription(std::string_view stored) {

@@ -70,9 +70,6 @@ std::string AttributeLetters(uint8_t attributes);
 // The text after the last "." when that "." follows the last "\" or ":"; empty when none.
 std::string_view ExtensionOf(std::string_view name);
 
-// The name of a media type code, "Unknown" for codes without one.
-std::string_view MediaTypeText(uint8_t mediaType);
-
 // The first line of a description, at most 70 characters, for a list cell. A longer text is
 // cut to its first line (or 69 characters), its lines trimmed of blanks, and " (more...)"
 // appended; a single line of up to 70 characters is shown whole. Takes the stored bytes.

@@ -1,5 +1,7 @@
 #include "browse/ItemText.h"
 
+#include "scan/Utils.h"
+
 #include <chrono>
 #include <exception>
 
@@ -44,7 +46,7 @@ std::string DiskNameOf(TNode* node) { return NodeText(DiskNodeOf(node)); }
 std::string DiskMediaOf(TNode* node) {
   TNode* disk = DiskNodeOf(node);
   if (!disk) return {};
-  return std::string(MediaTypeText(static_cast<TDiskRec*>(disk->Record)->MediaType));
+  return MediaTypeName(static_cast<TDiskRec*>(disk->Record)->MediaType);
 }
 
 std::string FileText(const TFileRec* f, int code, bool whole) {
@@ -84,7 +86,7 @@ std::string FolderText(const TFolderRec* d, int code, bool whole) {
 std::string DiskText(const TDiskRec* d, int code, bool whole) {
   switch (code) {
     case ColName: return NodeText(d->Node);
-    case ColExtension: return std::string(MediaTypeText(d->MediaType));
+    case ColExtension: return MediaTypeName(d->MediaType);
     case ColSize:
     case ColCapacity: return FormatFixedSize(DiskBytes(d, 0));
     case ColDate:
@@ -217,7 +219,7 @@ std::string ItemInfoText(std::string_view name, TItemRec* rec) {
     }
     case ikDisk: {
       auto* d = static_cast<TDiskRec*>(rec);
-      return s + " (" + std::string(MediaTypeText(d->MediaType)) + "), " +
+      return s + " (" + MediaTypeName(d->MediaType) + "), " +
              FormatFixedSize(DiskBytes(d, 0)) + ", free " + FormatFixedSize(DiskBytes(d, 1));
     }
     case ikCatalog: {

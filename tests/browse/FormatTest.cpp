@@ -147,15 +147,6 @@ TEST(Extension, AfterTheLastDotOfTheLastComponent) {
   EXPECT_EQ(ExtensionOf("c:\\dir\\file.doc"), "doc");
 }
 
-TEST(MediaType, NamesAndUnknown) {
-  EXPECT_EQ(MediaTypeText(5), "Hard disk");
-  EXPECT_EQ(MediaTypeText(7), "Floppy 3.5\" HD");
-  EXPECT_EQ(MediaTypeText(10), "CD-ROM");
-  EXPECT_EQ(MediaTypeText(13), "Removable drive");
-  EXPECT_EQ(MediaTypeText(14), "Unknown");
-  EXPECT_EQ(MediaTypeText(255), "Unknown");
-}
-
 TEST(ShortenDescription, FirstLineOfSeveral) {
   EXPECT_EQ(ShortenDescription("First line\r\nsecond line"), "First line (more...)");
   EXPECT_EQ(ShortenDescription("\r\n\r\nAfter empty lines\r\nmore"),
