@@ -140,6 +140,13 @@ int TItemList::RowOf(const TItemRec* rec) const {
   return it == items_.end() ? -1 : int(it - items_.begin());
 }
 
+bool TItemList::Remove(const TItemRec* rec) {
+  auto it = std::find(items_.begin(), items_.end(), rec);
+  if (it == items_.end()) return false;
+  items_.erase(it);
+  return true;
+}
+
 TStatusWidths StatusPanelWidths(int width) {
   int rest = std::max(0, width - StatusPanel0Width - StatusPanel3Width - 6);
   int p1 = rest * 70 / 100;

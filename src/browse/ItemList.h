@@ -65,6 +65,9 @@ class TItemList {
   }
   std::span<TItemRec* const> Items() const { return items_; }
   int RowOf(const TItemRec* rec) const;  // -1 when not listed
+  // Takes a record's row out of the list (a disk about to be deleted); false when it is not
+  // listed. The rest keep their order.
+  bool Remove(const TItemRec* rec);
 
   TNode* Shown() const { return shown_; }
   TColumnSet Columns() const { return columns_; }
