@@ -614,7 +614,8 @@ void TMainForm::SetTreePaneWidth(int width) {
   QList<int> sizes = splitter_->sizes();
   int total = sizes.value(0) + sizes.value(1);
   width = std::max(0, width);
-  splitter_->setSizes({width, std::max(0, total - width)});
+  // Before the window is laid out the panes have no sizes yet; the list takes the rest later.
+  splitter_->setSizes({width, total > width ? total - width : 1000});
 }
 
 void TMainForm::SetSortState(int diskKey, int fileKey, bool reverse) {
