@@ -20,6 +20,7 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolBar>
 #include <QToolButton>
@@ -195,6 +196,32 @@ void TMainForm::CreateActions() {
     if (!hint.isEmpty()) a->setToolTip(hint);
     return a;
   };
+  auto themed = [this](const char* theme, QStyle::StandardPixmap fallback) {
+    return QIcon::fromTheme(QLatin1String(theme), style()->standardIcon(fallback));
+  };
+  MenuNew = make("MenuNew", QStringLiteral("&New Catalog"), QStringLiteral("Create New Catalog"));
+  MenuNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  MenuNew->setIcon(themed("document-new", QStyle::SP_FileIcon));
+  MenuOpen = make("MenuOpen", QStringLiteral("&Open"), QStringLiteral("Open Catalog"));
+  MenuOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  MenuOpen->setIcon(themed("document-open", QStyle::SP_DialogOpenButton));
+  MenuSave = make("MenuSave", QStringLiteral("&Save"), QStringLiteral("Save Current Catalog"));
+  MenuSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  MenuSave->setIcon(themed("document-save", QStyle::SP_DialogSaveButton));
+  MenuSave->setEnabled(false);
+  connect(this, &TMainForm::SaveEnabledChanged, MenuSave, &QAction::setEnabled);
+  MenuSaveAs = make("MenuSaveAs", QStringLiteral("Save &As..."));
+  MenuClose = make("MenuClose", QStringLiteral("&Close"));
+  MenuClose->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+  MenuCloseAll = make("MenuCloseAll", QStringLiteral("Close All"));
+  static constexpr const char* pages[][2] = {
+      {"MenuGeneralSettings", "&General Settings"},
+      {"MenuDiskImageSettings", "Disk &Image Settings"},
+      {"MenuFontsSetup", "&Fonts Setup"},
+      {"MenuDescAssistSettings", "&Description Assistant"},
+      {"MenuAutoloadSettings", "Catalog &Auto-loading"}};
+  for (int i = 0; i < 5; ++i) MenuSettingsPage[i] = make(pages[i][0], QLatin1String(pages[i][1]));
+
   MenuExit = make("MenuExit", QStringLiteral("E&xit"));
   MenuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
   connect(MenuExit, &QAction::triggered, this, &QWidget::close);
@@ -278,6 +305,17 @@ void TMainForm::CreateActions() {
 void TMainForm::CreateMenus() {
   MenuFile = menuBar()->addMenu(QStringLiteral("&File"));
   MenuFile->setObjectName(QStringLiteral("MenuFile"));
+  MenuFile->addAction(MenuNew);
+  MenuFile->addAction(MenuOpen);
+  MenuFile->addAction(MenuSave);
+  MenuFile->addAction(MenuSaveAs);
+  MenuFile->addAction(MenuClose);
+  MenuFile->addAction(MenuCloseAll);
+  MenuFile->addSeparator();
+  MenuReopen = MenuFile->addMenu(QStringLiteral("&Reopen"));
+  MenuReopen->setObjectName(QStringLiteral("MenuReopen"));
+  MenuReopen->setEnabled(false);
+  MenuFile->addSeparator();
   MenuFile->addAction(MenuExit);
 
   MenuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -297,6 +335,10 @@ void TMainForm::CreateMenus() {
   for (QAction* a : MenuSortB) MenuSortItems->addAction(a);
   MenuSortItems->addSeparator();
   MenuSortItems->addAction(MenuReverseSort);
+
+  MenuSettings = menuBar()->addMenu(QStringLiteral("&Settings"));
+  MenuSettings->setObjectName(QStringLiteral("MenuSettings"));
+  for (QAction* a : MenuSettingsPage) MenuSettings->addAction(a);
 }
 
 void TMainForm::CreateToolBar() {
@@ -308,6 +350,10 @@ void TMainForm::CreateToolBar() {
     ToolBar->addAction(a);
     ToolBar->widgetForAction(a)->setObjectName(QLatin1String(buttonName));
   };
+  add(MenuNew, "ButtonNew");
+  add(MenuOpen, "ButtonOpen");
+  add(MenuSave, "ButtonSave");
+  ToolBar->addSeparator();
   add(MenuBackLevel, "ButtonBack");
   ToolBar->addSeparator();
   for (int key = 0; key < 4; ++key) {
@@ -568,7 +614,8 @@ void TMainForm::SetTreePaneWidth(int width) {
   QList<int> sizes = splitter_->sizes();
   int total = sizes.value(0) + sizes.value(1);
   width = std::max(0, width);
-  splitter_->setSizes({width, std::max(0, total - width)});
+  // Before the window is laid out the panes have no sizes yet; the list takes the rest later.
+  splitter_->setSizes({width, total > width ? total - width : 1000});
 }
 
 void TMainForm::SetSortState(int diskKey, int fileKey, bool reverse) {
@@ -642,6 +689,8 @@ void TMainForm::UpdateActions(bool full) {
   TNode* selected = tree_.Selected();
   TBrowseCommandState s = BrowseCommandState(itemList_, selected);
   MenuBackLevel->setEnabled(s.BackEnabled);
+  bool anyCatalog = tree_.CatalogCount() > 0;
+  for (QAction* a : {MenuSaveAs, MenuClose, MenuCloseAll}) a->setEnabled(anyCatalog);
 
   QAction* views[] = {MenuLargeIcons, MenuSmallIcons, MenuList, MenuDetails};
   for (int style = 0; style < 4; ++style) {

@@ -132,7 +132,18 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   QLabel* StatusSelection = nullptr;  // panel 2
   QLabel* StatusLight = nullptr;      // panel 3
 
-  // Commands.
+  // Commands. The catalog file and settings commands are connected by the application.
+  QAction* MenuNew = nullptr;
+  QAction* MenuOpen = nullptr;
+  QAction* MenuSave = nullptr;
+  QAction* MenuSaveAs = nullptr;
+  QAction* MenuClose = nullptr;
+  QAction* MenuCloseAll = nullptr;
+  QMenu* MenuReopen = nullptr;  // the recent files, filled by the application
+  QMenu* MenuSettings = nullptr;
+  // "&General Settings", "Disk &Image Settings", "&Fonts Setup", "&Description Assistant",
+  // "Catalog &Auto-loading": the pages of the Settings window.
+  QAction* MenuSettingsPage[5] = {};
   QAction* MenuExit = nullptr;
   QAction* MenuBackLevel = nullptr;
   QAction* MenuLargeIcons = nullptr;

@@ -115,7 +115,6 @@ void TOpenCatalogs::OpenCatalogs(std::vector<std::string>& paths, TLoadKind kind
   std::string plural = list.size() > 1 ? "s" : "";
   progress_.SetStatus("Loading catalog" + plural + "...");
   if (interactive) progress_.Begin("Loading catalog" + plural + ", please wait...", 0);
-  host_.BeginUpdate();
   bool listChanged = false;
   bool single = list.size() == 1;
   for (std::size_t i = 0; i < list.size();) {
@@ -168,7 +167,6 @@ void TOpenCatalogs::OpenCatalogs(std::vector<std::string>& paths, TLoadKind kind
       ++i;
     }
   }
-  host_.EndUpdate();
   progress_.SetStatus("");
   if (interactive) progress_.End();
   if (listChanged && kind == TLoadKind::Autoload) host_.AutoloadListChanged();

@@ -22,7 +22,8 @@ namespace tf {
 class TOpenCatalogsHost {
  public:
   virtual ~TOpenCatalogsHost() = default;
-  // Suspends and releases the display updates of the main window (a nesting counter).
+  // Suspends and releases the display updates of the main window (a nesting counter)
+  // around closing catalogs.
   virtual void BeginUpdate() {}
   virtual void EndUpdate() {}
   // True when no other operation shows its status text.
