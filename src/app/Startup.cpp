@@ -62,6 +62,16 @@ TApp::TApp(const TAppServices& services, std::vector<std::string> arguments)
   media_ = std::make_unique<TMediaDetector>(*services_.Drives, *services_.Prompts, *mediaForm_);
   catalogs_ = std::make_unique<TOpenCatalogs>(tree_, *services_.Prompts, *progress_, this);
   catalogs_->RecentFiles = ReadMruList(settings);
+  // The item and cataloguing commands: media, drives, shell, and the settings for folder
+  // drives and the Add New Disk window's "Save as default".
+  TMainForm::TItemServices items;
+  items.Drives = services_.Drives;
+  items.Media = media_.get();
+  items.Shell = services_.Shell;
+  items.FolderDrives = &settings;
+  items.Options = [this] { return Options(); };
+  items.SetOptions = [this](const TOptions& o) { options_->SetOptions(o); };
+  main_->SetServices(std::move(items));
 
   AutoSaveTimer = new QTimer(this);
   AutoSaveTimer->setObjectName(QStringLiteral("AutoSaveTimer"));

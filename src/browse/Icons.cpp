@@ -448,6 +448,54 @@ void Glyph(QPainter& p, TToolGlyph glyph) {
         p.drawRect(QRectF(20.5, 11.3 + r * 5, 8, 1.8));
       }
       break;
+    case TToolGlyph::AddDisk: {
+      // A disc with a plus sign.
+      p.save();
+      p.translate(0, 3);
+      p.scale(0.8, 0.8);
+      DrawDisc(p);
+      p.restore();
+      p.setPen(QPen(QColor(0x1E, 0x6B, 0x1E), 1));
+      p.setBrush(QColor(0x4C, 0xB8, 0x4C));
+      p.drawPolygon(QPolygonF({{21, 17}, {25, 17}, {25, 21}, {29, 21}, {29, 25}, {25, 25},
+                               {25, 29}, {21, 29}, {21, 25}, {17, 25}, {17, 21}, {21, 21}}));
+      break;
+    }
+    case TToolGlyph::Explorer:
+      // An open folder with a window frame behind it.
+      p.setPen(QPen(Ink, 1.4));
+      p.setBrush(Qt::white);
+      p.drawRect(QRectF(12, 3, 17, 13));
+      p.setBrush(Accent);
+      p.drawRect(QRectF(12, 3, 17, 3.5));
+      p.save();
+      p.translate(0, 6);
+      p.scale(0.8, 0.8);
+      DrawFolder(p, true);
+      p.restore();
+      break;
+    case TToolGlyph::Launch: {
+      // A document with a green start arrow.
+      p.setPen(QPen(Ink, 1.4));
+      p.setBrush(Qt::white);
+      QPolygonF page({{5, 3}, {17, 3}, {22, 8}, {22, 28}, {5, 28}});
+      p.drawPolygon(page);
+      p.drawPolyline(QPolygonF({{17, 3}, {17, 8}, {22, 8}}));
+      p.setPen(QPen(QColor(0x1E, 0x6B, 0x1E), 1.2));
+      p.setBrush(QColor(0x4C, 0xB8, 0x4C));
+      p.drawPolygon(QPolygonF({{15, 13}, {29, 20.5}, {15, 28}}));
+      break;
+    }
+    case TToolGlyph::EditDescription:
+      // Lines of text and a pencil across them.
+      p.setPen(QPen(Ink, 1.8));
+      for (int i = 0; i < 4; ++i) p.drawLine(QPointF(3, 6 + i * 5), QPointF(i == 3 ? 12 : 20, 6 + i * 5));
+      p.setPen(QPen(QColor(0x80, 0x60, 0x20), 1));
+      p.setBrush(QColor(0xF0, 0xC0, 0x40));
+      p.drawPolygon(QPolygonF({{26, 9}, {30, 13}, {17, 26}, {13, 22}}));
+      p.setBrush(QColor(0x50, 0x50, 0x50));
+      p.drawPolygon(QPolygonF({{13, 22}, {17, 26}, {11.5, 28}}));
+      break;
   }
 }
 

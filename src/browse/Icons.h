@@ -77,6 +77,10 @@ enum class TToolGlyph {
   SmallIcons,
   List,
   Details,
+  AddDisk,
+  Explorer,
+  Launch,
+  EditDescription,
 };
 QIcon ToolIcon(TToolGlyph glyph);
 

@@ -23,7 +23,8 @@ int TItemListModel::columnCount(const QModelIndex& parent) const {
 QVariant TItemListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   switch (role) {
-    case Qt::DisplayRole: {
+    case Qt::DisplayRole:
+    case Qt::EditRole: {
       TItemInfo info = ListViewVMGetItemInfo(TListSender::MainList, list_.Items(), index.row(),
                                              InfoText, index.column(), nullptr, nullptr);
       return QString::fromStdString(info.Text);
@@ -69,7 +70,15 @@ QVariant TItemListModel::headerData(int section, Qt::Orientation orientation, in
 
 Qt::ItemFlags TItemListModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
-  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+  Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+  TItemRec* rec = list_.At(index.row());
+  if (OnEdited && index.column() == 0 && rec && KindOf(rec) == ikDisk) f |= Qt::ItemIsEditable;
+  return f;
+}
+
+bool TItemListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (!index.isValid() || role != Qt::EditRole || !OnEdited) return false;
+  return OnEdited(index.row(), value.toString());
 }
 
 }  // namespace tf

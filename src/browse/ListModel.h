@@ -3,6 +3,7 @@
 // Views ask for the cells they paint, and the texts come from ListViewVMGetItemInfo.
 
 #include <QAbstractTableModel>
+#include <functional>
 
 #include "browse/ItemList.h"
 
@@ -28,6 +29,11 @@ class TItemListModel final : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+  // The end of editing a row's name in place. While it is set, the names of disk rows can be
+  // edited; the handler renames (or not).
+  std::function<bool(int row, const QString& text)> OnEdited;
 
  private:
   TItemList& list_;

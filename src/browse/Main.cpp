@@ -136,6 +136,7 @@ TMainForm::TMainForm(TCatalogTree& tree, TUserPrompts& prompts, QWidget* parent)
   CreateMenus();
   CreateToolBar();
   CreateStatusBar();
+  CreateItemActions();
 
   // Description hints: the tree and both list views.
   hintStyle_ = new THintStyle;
@@ -663,8 +664,7 @@ void TMainForm::ListViewDblClick() {
   TItemRec* rec = itemList_.At(row);
   if (!rec) return;
   if (KindOf(rec) == ikFile) {
-    // "Double-clicking file means": Nothing does nothing; properties, the file manager and
-    // launching are item commands and act once they are built.
+    FileDoubleClick(rec);
     return;
   }
   TNode* target = itemList_.NavigateTarget(row);
@@ -685,7 +685,8 @@ void TMainForm::ButtonBackClick() {
 
 void TMainForm::UpdateActions(bool full) {
   if (updateLock_ > 0 || destroying_) return;
-  if (!full) return;  // no item commands yet: they refresh their own states here
+  UpdateItemActions(full);
+  if (!full) return;
   TNode* selected = tree_.Selected();
   TBrowseCommandState s = BrowseCommandState(itemList_, selected);
   MenuBackLevel->setEnabled(s.BackEnabled);
@@ -901,8 +902,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
       break;
     }
     case QEvent::KeyPress: {
-      if (watched != ListView && watched != IconView) break;
       auto* key = static_cast<QKeyEvent*>(event);
+      if (ItemKeyPress(watched, key)) return true;
+      if (watched != ListView && watched != IconView) break;
       if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
         TreeOrListEnter(key->modifiers() & Qt::AltModifier);
         return true;
@@ -915,9 +917,11 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::FocusIn:
       if (watched == ListView || watched == IconView) {
+        treeActive_ = false;
         ListFocusIn(static_cast<QAbstractItemView*>(watched));
         UpdateActions(true);
       } else if (watched == DBTree) {
+        treeActive_ = true;
         UpdateActions(true);
       }
       break;

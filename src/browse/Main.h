@@ -3,6 +3,10 @@
 // IconView in the three icon views), with the View and sort commands, navigation, the status
 // bar and the description hints.
 //
+// The commands on items (launching, opening folders, deleting and renaming disks, editing
+// descriptions, adding and updating disks, the context menus) live in MainActions.cpp; they
+// reach the media, the drives and the shell through the services the application sets.
+//
 // The window owns no catalog data: the tree of open catalogs is the store's TCatalogTree,
 // which the window observes, and the list shows the window's TItemList. Other commands
 // (opening, saving and closing catalogs, settings, item commands) add their menu entries and
@@ -10,6 +14,7 @@
 // AddCatalogNode and select with SelectNode; every change of the catalogs reaches the window
 // through the tree.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +23,7 @@
 #include <QMainWindow>
 
 #include "app/Options.h"
+#include "browse/ItemActions.h"
 #include "browse/ItemList.h"
 #include "browse/WaitForm.h"
 #include "store/Tree.h"
@@ -32,6 +38,8 @@ class QStackedWidget;
 class QToolBar;
 class QTreeView;
 class QAbstractItemView;
+class QKeyEvent;
+class QModelIndex;
 
 namespace tf {
 
@@ -41,6 +49,12 @@ class TItemListModel;
 class THintStyle;
 class TIconCellDelegate;
 class TUserPrompts;
+class TAddDiskForm;
+class TDescAssistForm;
+class TDrives;
+class TMediaDetector;
+class TSettingsKey;
+class TShell;
 
 // View styles of the item list.
 enum TViewStyle : int { ViewLargeIcons = 0, ViewSmallIcons = 1, ViewList = 2, ViewDetails = 3 };
@@ -117,6 +131,54 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   void MenuSortClick(int key);
   void ButtonReverseSortClick();
 
+  // ---- item commands (MainActions.cpp)
+
+  // What the item and cataloguing commands run on; set once by the application. Until then
+  // the commands that need them (launching, folders, descriptions, adding and updating
+  // disks) are not shown.
+  struct TItemServices {
+    TDrives* Drives = nullptr;
+    TMediaDetector* Media = nullptr;
+    TShell* Shell = nullptr;
+    // Where folder drives are kept (the settings key); null: none can be added.
+    TSettingsKey* FolderDrives = nullptr;
+    // The settings in force, and a change of them made here ("Save as default" in the Add
+    // New Disk window). Without them the window's own copy of the settings serves.
+    std::function<TOptions()> Options;
+    std::function<void(const TOptions&)> SetOptions;
+  };
+  void SetServices(TItemServices services);
+  bool HasServices() const;
+
+  // The controls' state as the item commands see it, and a command's target.
+  TCommandContext CommandContext() const;
+  TActionTarget Target(TCommandSource source) const { return ActionTarget(source, CommandContext()); }
+  // The tree is the active control (it, not the list, had the focus last).
+  bool TreeActive() const;
+
+  void MenuLaunchClick(TCommandSource source);
+  void MenuOpenExplorerClick(TCommandSource source);
+  void EditDescClick(TCommandSource source);
+  // Add (update false) or update (the disk that source's target is) a disk.
+  void MenuAddDiskClick(bool update, TCommandSource source);
+  void TreeMenuDeleteDiskClick();
+  void ListMenuDeleteDiskClick();
+  void RenameClick();          // the tree menu's "Rename"
+  void ListMenuRenameClick();  // the list menu's "Rename"
+  void MenuRenameItemClick();
+  void ListMenuSwitchClick();
+  // End of in-place editing; false when the name stays.
+  bool DBTreeEdited(TNode* node, const QString& text);
+  bool ListViewEdited(int row, const QString& text);
+  // The context menus: entries shown for the node (null: empty space) or the focused row.
+  void TreeViewPopupShow(TNode* node);
+  bool ListViewPopupPopup();
+  // The drive of the last add or update ('C' at the start).
+  char LastDrive() const { return lastDrive_; }
+  // The windows of these commands, created at first use (null before).
+  TAddDiskForm* AddDiskWindow() const { return addDiskForm_; }
+  TDescAssistForm* DescAssistWindow() const { return descAssistForm_; }
+
   // Menus and toolbar, for other commands to add to.
   QMenu* MenuFile = nullptr;
   QMenu* MenuEdit = nullptr;
@@ -155,6 +217,34 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   QAction* MenuSortB[5] = {};  // disk lists, keys 0 to 4
   QAction* MenuReverseSort = nullptr;
   QAction* ButtonSort[4] = {};  // keys 0 to 3
+  // Item commands: the "&Edit" menu's and the toolbar's (ButtonExplorer, ButtonLaunch,
+  // ButtonEditDesc), the "&Catalog" menu's (ButtonAddDisk), and the context menus'.
+  QMenu* MenuCatalog = nullptr;
+  QAction* MenuOpenExplorer = nullptr;
+  QAction* MenuLaunchFile = nullptr;
+  QAction* MenuEditDesc = nullptr;
+  QAction* MenuAddDisk = nullptr;
+  QAction* MenuRenameItem = nullptr;
+  QMenu* TreeViewPopup = nullptr;
+  QAction* TreeMenuRename = nullptr;
+  QAction* TreeMenuNewDisk = nullptr;
+  QAction* TreeMenuUpdateDisk = nullptr;
+  QAction* TreeMenuDeleteDisk = nullptr;
+  QAction* TreeMenuDescription = nullptr;
+  QAction* TreeMenuOpenExplorer = nullptr;
+  QAction* TreeMenuSeparator = nullptr;
+  QAction* TreeMenuAddCat = nullptr;
+  QAction* TreeMenuOpenCat = nullptr;
+  QAction* TreeMenuSaveCat = nullptr;
+  QAction* TreeMenuCloseCat = nullptr;
+  QMenu* ListViewPopup = nullptr;
+  QAction* ListMenuSwitch = nullptr;
+  QAction* ListMenuRename = nullptr;
+  QAction* ListMenuUpdateDisk = nullptr;
+  QAction* ListMenuDeleteDisk = nullptr;
+  QAction* ListMenuDescription = nullptr;
+  QAction* ListMenuOpenExplorer = nullptr;
+  QAction* ListMenuLaunchFile = nullptr;
 
  Q_SIGNALS:
   // Status panel 0 was refreshed: the save commands are enabled exactly when it reads
@@ -186,6 +276,17 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   bool ShowDescriptionHint(QWidget* viewport, QEvent* event);
   void RestoreRows(TItemRec* current, const std::vector<TItemRec*>& selected);
 
+  // Item commands (MainActions.cpp).
+  void CreateItemActions();
+  void UpdateItemActions(bool full);
+  bool ItemKeyPress(QObject* watched, QKeyEvent* key);
+  void FileDoubleClick(TItemRec* file);
+  TOptions CurrentOptions() const;
+  TShellCommands ShellCommands() const;
+  void DeleteDiskNode(TNode* disk);
+  void EditListRow(int row);
+  void RepaintViews();
+
   TCatalogTree& tree_;
   TUserPrompts& prompts_;
   TOptions options_;
@@ -210,6 +311,12 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   int removing_ = 0;          // inside a removal of tree nodes
   bool columnsSized_ = false;
   TColumnSet sizedColumns_ = TColumnSet::Files;
+  TItemServices services_;
+  bool treeActive_ = true;  // the tree had the focus last, not the list
+  char lastDrive_ = 'C';
+  TAddDiskForm* addDiskForm_ = nullptr;
+  TDescAssistForm* descAssistForm_ = nullptr;
+  std::unique_ptr<TWaitProgress> descProgress_;
 };
 
 }  // namespace tf

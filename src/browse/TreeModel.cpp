@@ -80,7 +80,15 @@ QVariant TCatalogTreeModel::data(const QModelIndex& index, int role) const {
 
 Qt::ItemFlags TCatalogTreeModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
-  return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  uint8_t kind = NodeOf(index)->Kind();
+  if (OnEdited && (kind == ikDisk || kind == ikCatalog)) f |= Qt::ItemIsEditable;
+  return f;
+}
+
+bool TCatalogTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (!index.isValid() || role != Qt::EditRole || !OnEdited) return false;
+  return OnEdited(NodeOf(index), value.toString());
 }
 
 void TCatalogTreeModel::NodesAboutToBeInserted(TNode* parent, int first, int last) {

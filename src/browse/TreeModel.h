@@ -5,6 +5,7 @@
 // insertion.
 
 #include <QAbstractItemModel>
+#include <functional>
 
 #include "store/Tree.h"
 
@@ -30,6 +31,11 @@ class TCatalogTreeModel final : public QAbstractItemModel, public TTreeObserver 
   bool hasChildren(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+  // The end of editing a label in place. While it is set, the labels of disks and catalogs
+  // can be edited; the handler renames (or not) and the model shows what the node holds.
+  std::function<bool(TNode* node, const QString& text)> OnEdited;
 
   // TTreeObserver
   void NodesAboutToBeInserted(TNode* parent, int first, int last) override;
