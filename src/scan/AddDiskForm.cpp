@@ -572,7 +572,9 @@ TFolderDriveForm::TFolderDriveForm(TDrives& drives, TUserPrompts& prompts, QWidg
   BrowseBtn->setAutoDefault(false);
   folderRow->addWidget(FolderEdit, 1);
   folderRow->addWidget(BrowseBtn);
-  form->addRow(QStringLiteral("&Folder:"), folderRow);
+  auto* folderLabel = new QLabel(QStringLiteral("&Folder:"));
+  folderLabel->setBuddy(FolderEdit);
+  form->addRow(folderLabel, folderRow);
   LetterCombo = new QComboBox;
   LetterCombo->setObjectName(QStringLiteral("LetterCombo"));
   form->addRow(QStringLiteral("&Drive letter:"), LetterCombo);

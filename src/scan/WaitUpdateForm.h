@@ -106,10 +106,11 @@ class TWaitUpdateForm final : public QDialog {
 
 // The TProgress that ScanDisk reports to while the wait window shows. Pending events run at
 // every check for Cancel and every step of progress, but at most every EventInterval
-// milliseconds, so that a medium of many small files is not slowed by repainting.
+// milliseconds, so that a medium of many small files is not slowed by repainting. (Tests set
+// it to 0, so that events run at every entry.)
 class TWaitUpdateProgress final : public TProgress {
  public:
-  static constexpr int EventInterval = 25;
+  static inline int EventInterval = 25;
 
   // status: the main window's status text ("" clears it).
   TWaitUpdateProgress(TWaitUpdateForm& form, std::function<void(const std::string&)> status);
