@@ -178,6 +178,9 @@ TMainForm::TMainForm(TCatalogTree& tree, TUserPrompts& prompts, QWidget* parent)
 
 TMainForm::~TMainForm() {
   destroying_ = true;
+  // An editor still open commits when the views go; the window is gone by then.
+  treeModel_->OnEdited = nullptr;
+  listModel_->OnEdited = nullptr;
   tree_.RemoveObserver(this);
   qApp->removeEventFilter(this);
   for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(DBTree),
