@@ -298,7 +298,7 @@ void TMainForm::ListMenuSwitchClick() {
 bool TMainForm::ItemKeyPress(QObject* watched, QKeyEvent* key) {
   bool tree = watched == DBTree;
   bool list = watched == ListView || watched == IconView;
-  if ((!tree && !list) || key->modifiers() != Qt::NoModifier) return false;
+  if ((!tree && !list) || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
   if (key->key() == Qt::Key_F2) {
     if (tree)
       RenameClick();

@@ -595,6 +595,19 @@ class MainActionsTest : public QObject {
     s_->disk = nullptr;
   }
 
+  void ShortcutsReachTheCommandsFromTheViews() {
+    FocusTree(s_->cat);
+    QSignalSpy add(Form().MenuAddDisk, &QAction::triggered);
+    QSignalSpy desc(Form().MenuEditDesc, &QAction::triggered);
+    s_->tree.SearchRunning = true;  // refused at once: no window opens
+    QTest::keyClick(Form().DBTree, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(add.count(), 1);
+    FocusRow(QStringLiteral("Other"));
+    QTest::keyClick(Form().ActiveListView(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(add.count(), 2);
+    s_->tree.SearchRunning = false;
+  }
+
   void AddingIsRefusedWhileASearchRuns() {
     s_->tree.SearchRunning = true;
     Form().MenuAddDisk->trigger();
