@@ -12,6 +12,7 @@
 #include <QTreeView>
 #include <benchmark/benchmark.h>
 
+#include "CatalogGen.h"
 #include "browse/ItemList.h"
 #include "browse/Main.h"
 #include "browse/Sort.h"
@@ -24,18 +25,11 @@ namespace {
 
 constexpr int FileCount = 100000;
 
-std::string BenchDir() {
-  const char* dir = std::getenv("TF_BENCH_DIR");
-  std::string d = dir ? dir : "/tmp/tallowfen-bench";
-  std::filesystem::create_directories(d);
-  return d;
-}
-
 // One disk; in its root a folder "Big" with 100,000 files of mixed names, types, sizes and
 // dates, and a few neighbours.
 const std::string& CatalogPath() {
   static std::string path = [] {
-    std::string p = BenchDir() + "/browse-100000.ctf";
+    std::string p = bench::BenchDir() + "/browse-100000.ctf";
     if (std::filesystem::exists(p)) return p;
     TCatalogTree tree;
     auto* catRec = new TCatalogRec;

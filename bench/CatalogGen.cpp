@@ -1,8 +1,17 @@
 #include "CatalogGen.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <random>
 
 namespace tf::bench {
+
+std::string BenchDir() {
+  const char* dir = std::getenv("TF_BENCH_DIR");
+  std::string d = dir ? dir : "/tmp/tallowfen-bench";
+  std::filesystem::create_directories(d);
+  return d;
+}
 
 namespace {
 

@@ -16,6 +16,9 @@ struct TGenOptions {
   uint32_t Seed = 1;
 };
 
+// Where benchmark data is made and kept: $TF_BENCH_DIR, default /tmp/tallowfen-bench.
+std::string BenchDir();
+
 // Builds a new catalog under the tree's root, as a scan would (every list in memory).
 TNode* BuildSyntheticCatalog(TCatalogTree& tree, const std::string& name, const TGenOptions& opt);
 

@@ -17,16 +17,9 @@ using namespace tf;
 
 namespace {
 
-std::string BenchDir() {
-  const char* dir = std::getenv("TF_BENCH_DIR");
-  std::string d = dir ? dir : "/tmp/tallowfen-bench";
-  std::filesystem::create_directories(d);
-  return d;
-}
-
 const std::string& CatalogPath() {
   static std::string path = [] {
-    std::string p = BenchDir() + "/catalog-100x10000.ctf";
+    std::string p = bench::BenchDir() + "/catalog-100x10000.ctf";
     if (!std::filesystem::exists(p)) {
       TCatalogTree tree;
       TNode* cat = bench::BuildSyntheticCatalog(tree, "Benchmark", {100, 10000, 1});
@@ -107,7 +100,7 @@ BENCHMARK(BM_OpenAndLoadEverything)->Unit(benchmark::kMillisecond);
 
 void BM_SaveUnchanged(benchmark::State& state) {
   const std::string& path = CatalogPath();
-  std::string out = BenchDir() + "/saved.ctf";
+  std::string out = bench::BenchDir() + "/saved.ctf";
   for (auto _ : state) {
     state.PauseTiming();
     TCatalogTree tree;
@@ -120,7 +113,7 @@ BENCHMARK(BM_SaveUnchanged)->Unit(benchmark::kMillisecond);
 
 void BM_SaveOneDiskChanged(benchmark::State& state) {
   const std::string& path = CatalogPath();
-  std::string out = BenchDir() + "/saved1.ctf";
+  std::string out = bench::BenchDir() + "/saved1.ctf";
   for (auto _ : state) {
     state.PauseTiming();
     TCatalogTree tree;
@@ -134,7 +127,7 @@ BENCHMARK(BM_SaveOneDiskChanged)->Unit(benchmark::kMillisecond);
 
 void BM_CopyWithCp(benchmark::State& state) {
   const std::string& path = CatalogPath();
-  std::string cmd = "cp '" + path + "' '" + BenchDir() + "/copied.ctf'";
+  std::string cmd = "cp '" + path + "' '" + bench::BenchDir() + "/copied.ctf'";
   for (auto _ : state)
     if (std::system(cmd.c_str()) != 0) state.SkipWithError("cp failed");
 }
@@ -143,7 +136,7 @@ BENCHMARK(BM_CopyWithCp)->Unit(benchmark::kMillisecond);
 void BM_CopyWithCpAndSync(benchmark::State& state) {
   // The save flushes its file to the disk; this is cp held to the same promise.
   const std::string& path = CatalogPath();
-  std::string target = BenchDir() + "/copied.ctf";
+  std::string target = bench::BenchDir() + "/copied.ctf";
   std::string cmd = "cp '" + path + "' '" + target + "' && sync '" + target + "'";
   for (auto _ : state)
     if (std::system(cmd.c_str()) != 0) state.SkipWithError("cp failed");

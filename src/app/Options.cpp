@@ -20,8 +20,9 @@ constexpr const char* kAutoload = "Autoload";
 constexpr const char* kDescFiles = "DescFiles";
 constexpr const char* kRevisionMarker = "RevisionMarker";
 
-std::string FontValueName(int slot) { return "Font" + std::to_string(slot); }
-std::string MruValueName(std::size_t index) { return "F" + std::to_string(index); }
+// Built by appending (GCC 12 warns falsely about "literal" + std::string here).
+std::string FontValueName(int slot) { return std::string("Font").append(std::to_string(slot)); }
+std::string MruValueName(std::size_t index) { return std::string("F").append(std::to_string(index)); }
 
 int Clamp(int value, int lo, int hi) { return std::clamp(value, lo, hi); }
 
