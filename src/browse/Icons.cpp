@@ -11,6 +11,7 @@
 #include <QStyle>
 
 #include "browse/Format.h"
+#include "scan/Utils.h"
 
 namespace tf {
 
@@ -260,14 +261,14 @@ const QIcon& TIconList::Icon(int index) const {
 }
 
 int TIconList::DriveIcon(uint8_t mediaType) {
-  switch (mediaType) {
-    case 0: case 1: case 3: case 4: return IconFloppy525;
-    case 2: case 7: case 9: return IconFloppy35;
-    case 6: return IconTape;
-    case 8: case 10: return IconCdDrive;
-    case 11: return IconNetwork;
-    case 12: return IconRamDisk;
-    case 13: return IconRemovable;
+  switch (DriveIconIndex(mediaType)) {
+    case iiFloppy525: return IconFloppy525;
+    case iiFloppy35: return IconFloppy35;
+    case iiTape: return IconTape;
+    case iiCdDrive: return IconCdDrive;
+    case iiNetworkDrive: return IconNetwork;
+    case iiRamDrive: return IconRamDisk;
+    case iiRemovableDrive: return IconRemovable;
     default: return IconHardDisk;
   }
 }

@@ -1,12 +1,11 @@
 #include "browse/ItemText.h"
 
-#include "scan/Utils.h"
-
 #include <chrono>
 #include <exception>
 
 #include "browse/Format.h"
 #include "browse/Sort.h"
+#include "scan/Utils.h"
 #include "store/LoadSave.h"
 #include "store/Text.h"
 

@@ -351,7 +351,7 @@ char TMediaDetector::LocateDiskMedia(TNode* node, bool mayPrompt, bool mayChoose
   }
 }
 
-int TIconList::GetDriveIcon(uint8_t mediaType) {
+TImageIndex DriveIconIndex(uint8_t mediaType) {
   switch (mediaType) {
     case 0: case 1: case 3: case 4: return iiFloppy525;
     case 2: case 7: case 9: return iiFloppy35;

@@ -166,9 +166,8 @@ enum TImageIndex : int {
   iiFirstFileType,  // file-type icons are added behind the fixed ones
 };
 
-// The file-type part (AddIcon, FindExt) belongs to the windows, which add their lists here.
-struct TIconList {
-  static int GetDriveIcon(uint8_t mediaType);
-};
+// The icon that stands for a media type (the image list itself, TIconList, and its file-type
+// part belong to the windows).
+TImageIndex DriveIconIndex(uint8_t mediaType);
 
 }  // namespace tf

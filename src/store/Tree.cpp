@@ -313,14 +313,20 @@ void DeleteItemNode(TNode* node) {
     FreeDetachedNode(std::move(owned));
     return;
   }
-  if (tree->Selected() && IsAtOrBelow(tree->Selected(), node)) {
+  // The selection moves to the next sibling (or the parent) only once the node is out of the
+  // tree, so that a window reloading its list for the new selection never lists the node.
+  TNode* nextSelection = nullptr;
+  bool moveSelection = tree->Selected() && IsAtOrBelow(tree->Selected(), node);
+  if (moveSelection) {
     tree->NotifyItemListMustClear();
     TNode* parent = node->Parent;
-    TNode* next = node->Row + 1 < parent->ChildCount() ? parent->Child(node->Row + 1) : parent;
-    tree->Select(next);
+    nextSelection =
+        node->Row + 1 < parent->ChildCount() ? parent->Child(node->Row + 1) : parent;
+    tree->selected_ = nullptr;
   }
   // Out of the tree first, so that no window sees a node whose record is gone.
   std::unique_ptr<TNode> owned = Detach(tree, node, tree->observers_);
+  if (moveSelection) tree->Select(nextSelection);
   bool changed[ListKindCount] = {false, false, false};
   ReleaseSubtree(tree, owned.get(), changed);
   for (int k = 0; k < ListKindCount; ++k)

@@ -78,10 +78,10 @@ TEST(MediaTypes, FloppyFamiliesAreCompatible) {
 }
 
 TEST(MediaTypes, DriveIconsAndRemovability) {
-  EXPECT_EQ(TIconList::GetDriveIcon(4), iiFloppy525);  // 8-inch disks look like 5.25-inch
-  EXPECT_EQ(TIconList::GetDriveIcon(9), iiFloppy35);
-  EXPECT_EQ(TIconList::GetDriveIcon(8), iiCdDrive);
-  EXPECT_EQ(TIconList::GetDriveIcon(255), iiHardDrive);
+  EXPECT_EQ(DriveIconIndex(4), iiFloppy525);  // 8-inch disks look like 5.25-inch
+  EXPECT_EQ(DriveIconIndex(9), iiFloppy35);
+  EXPECT_EQ(DriveIconIndex(8), iiCdDrive);
+  EXPECT_EQ(DriveIconIndex(255), iiHardDrive);
   EXPECT_FALSE(IsRemovableMedia(12));
   EXPECT_TRUE(IsRemovableMedia(255));  // unknown media may be asked for
 }
