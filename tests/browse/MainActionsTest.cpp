@@ -93,19 +93,11 @@ struct TSample {
     e.Root = dir.Path().string();
 
     cat = AddCatalog(tree, "Cat");
-    disk = AddDisk(cat, "Games CD");
-    other = AddDisk(cat, "Other");
     TDiskRec image;
     detector.ReadVolumeInfo('E', image);
-    auto* d = static_cast<TDiskRec*>(disk->Record);
-    d->MediaType = image.MediaType;
-    d->VolumeLabel = image.VolumeLabel;
-    d->SerialNumber = image.SerialNumber;
-    d->BytesPerSector = image.BytesPerSector;
-    d->SectorsPerCluster = image.SectorsPerCluster;
-    d->TotalClusters = image.TotalClusters;
-    d->FreeClusters = image.FreeClusters;
-    d->Description.Assign("All the games");
+    disk = AddDiskLike(cat, "Games CD", image);
+    other = AddDisk(cat, "Other");
+    static_cast<TDiskRec*>(disk->Record)->Description.Assign("All the games");
     AddFile(disk, "Install.bat", 9);
     game = AddFolder(disk, "Game");
     docs = AddFolder(game, "Docs");

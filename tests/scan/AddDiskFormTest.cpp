@@ -102,18 +102,10 @@ struct TDesk {
   }
   // A disk in a catalog with the volume data of the disc in D.
   TNode* GamesDisc(TNode* catalog, const std::string& name) {
-    TNode* n = test::AddDisk(catalog, name);
     TDiskRec image;
     detector.ReadVolumeInfo('D', image);
-    auto* disk = static_cast<TDiskRec*>(n->Record);
-    disk->MediaType = image.MediaType;
-    disk->VolumeLabel = image.VolumeLabel;
-    disk->SerialNumber = image.SerialNumber;
-    disk->BytesPerSector = image.BytesPerSector;
-    disk->SectorsPerCluster = image.SectorsPerCluster;
-    disk->TotalClusters = image.TotalClusters;
-    disk->FreeClusters = image.FreeClusters;
-    disk->Description.Assign("The disc with all the games");
+    TNode* n = test::AddDiskLike(catalog, name, image);
+    static_cast<TDiskRec*>(n->Record)->Description.Assign("The disc with all the games");
     return n;
   }
   void Open(TNode* updateDisk = nullptr) {

@@ -69,6 +69,19 @@ TNode* AddDisk(TNode* catalog, const std::string& name) {
   return Append(catalog, MakeNode(name, disk));
 }
 
+TNode* AddDiskLike(TNode* catalog, const std::string& name, const TDiskRec& image) {
+  TNode* n = AddDisk(catalog, name);
+  auto* d = static_cast<TDiskRec*>(n->Record);
+  d->MediaType = image.MediaType;
+  d->VolumeLabel = image.VolumeLabel;
+  d->SerialNumber = image.SerialNumber;
+  d->BytesPerSector = image.BytesPerSector;
+  d->SectorsPerCluster = image.SectorsPerCluster;
+  d->TotalClusters = image.TotalClusters;
+  d->FreeClusters = image.FreeClusters;
+  return n;
+}
+
 TNode* AddFolder(TNode* parent, const std::string& name, int64_t totalBytes) {
   auto* folder = new TFolderRec;
   folder->TotalSize = totalBytes * SizeScale;

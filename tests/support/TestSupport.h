@@ -32,6 +32,9 @@ void WriteBytes(const std::string& path, const std::string& bytes);
 // Catalogs in memory, as a scan would build them (disks changed, lists loaded).
 TNode* AddCatalog(TCatalogTree& tree, const std::string& name);
 TNode* AddDisk(TNode* catalog, const std::string& name);
+// A disk whose volume data are those of image (a medium as ReadVolumeInfo read it), so that
+// the medium is recognised as this disk.
+TNode* AddDiskLike(TNode* catalog, const std::string& name, const TDiskRec& image);
 TNode* AddFolder(TNode* parent, const std::string& name, int64_t totalBytes = 0);
 TFileRec* AddFile(TNode* container, const std::string& name, uint32_t size = 0,
                   const std::string& description = {});
