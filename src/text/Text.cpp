@@ -270,7 +270,8 @@ void TText::Reset() {
 bool WildcardMatch(std::string_view nameIn, std::string_view mask) {
   std::string name = UpperCase(nameIn);
   std::size_t n = 0, m = 0;
-  while (m < mask.size()) {
+  // Mask and name are walked together while both last, so a final "*" needs a character.
+  while (m < mask.size() && n < name.size()) {
     char mc = mask[m];
     if (mc == '*') {
       if (m + 1 == mask.size()) return true;
@@ -281,12 +282,11 @@ bool WildcardMatch(std::string_view nameIn, std::string_view mask) {
       m += 2;
       continue;
     }
-    if (n >= name.size()) return false;
     if (mc != '?' && mc != name[n]) return false;
     ++n;
     ++m;
   }
-  return n == name.size();
+  return n == name.size() && m == mask.size();
 }
 
 }  // namespace tf

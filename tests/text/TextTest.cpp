@@ -87,6 +87,11 @@ TEST(Text, WildcardsStopAtTheNextMaskCharacter) {
   EXPECT_TRUE(WildcardMatch("anything", "*"));
   EXPECT_FALSE(WildcardMatch("README", "*.TXT"));
   EXPECT_TRUE(WildcardMatch("A.B", "*.*"));
+  // Name and mask are walked together while both last: a final "*" needs a character left.
+  EXPECT_FALSE(WildcardMatch("ABC", "ABC*"));
+  EXPECT_FALSE(WildcardMatch("", "*"));
+  EXPECT_FALSE(WildcardMatch("A.", "*.*"));
+  EXPECT_TRUE(WildcardMatch("A.B", "A*"));
 }
 
 }  // namespace
