@@ -325,16 +325,12 @@ void ParseFileList(TItemRec* container, const uint8_t* data, std::size_t length)
   // First pass: validate and size the block.
   std::size_t blockSize = 0;
   std::size_t count = 0;
-  for (std::size_t p = 0; p < length;) {
-    std::size_t nameLen = data[p];
-    std::size_t fixedEnd = p + 1 + nameLen + FileDataBytes + 2;
-    if (fixedEnd > length) StructureError();
-    std::size_t descLen = GetU16(data + fixedEnd - 2);
-    if (fixedEnd + descLen > length) StructureError();
-    blockSize += (TFileRec::AllocSize(nameLen) + 7) & ~std::size_t(7);
+  TFileListCursor sizing(data, length);
+  while (sizing.Next()) {
+    blockSize += (TFileRec::AllocSize(sizing.Name().size()) + 7) & ~std::size_t(7);
     ++count;
-    p = fixedEnd + descLen;
   }
+  if (sizing.Damaged()) StructureError();
   if (count == 0) return;
 
   uint8_t fileKind = uint8_t(ikFile | (container->KindFlags & InArchive));
@@ -342,27 +338,24 @@ void ParseFileList(TItemRec* container, const uint8_t* data, std::size_t length)
   char* at = block;
   TFileRec* last = nullptr;
   bool described = false;
-  for (std::size_t p = 0; p < length;) {
-    std::size_t nameLen = data[p];
-    std::string_view name(reinterpret_cast<const char*>(data + p + 1), nameLen);
-    const uint8_t* d = data + p + 1 + nameLen;
+  TFileListCursor c(data, length);
+  while (c.Next()) {
+    std::string_view name = c.Name();
     TFileRec* f = TFileRec::Construct(at, name, fileKind);
-    at += (TFileRec::AllocSize(nameLen) + 7) & ~std::size_t(7);
-    f->Attributes = d[0];
-    f->CreatedTime = GetU32(d + 1);
-    f->ModifiedTime = GetU32(d + 5);
-    f->AccessedTime = GetU32(d + 9);
-    f->Size = GetU32(d + 13);
-    f->CategoryFlags = d[17];
-    std::size_t descLen = GetU16(d + 18);
-    if (descLen > 0) {
-      std::string_view desc(reinterpret_cast<const char*>(d + 20), descLen);
-      f->Description.Assign(CutText(desc, MaxText16));
-      described = described || !f->Description.Empty();
+    at += (TFileRec::AllocSize(name.size()) + 7) & ~std::size_t(7);
+    f->Attributes = c.Attributes();
+    f->CreatedTime = c.CreatedTime();
+    f->ModifiedTime = c.ModifiedTime();
+    f->AccessedTime = c.AccessedTime();
+    f->Size = c.Size();
+    f->CategoryFlags = c.CategoryFlags();
+    std::string_view desc = c.Description();
+    if (!desc.empty()) {
+      f->Description.Assign(desc);
+      described = true;
     }
     f->Node = container->Node;
     LinkFile(container, last, f);
-    p += 1 + nameLen + FileDataBytes + 2 + descLen;
   }
   SetFlag(container, FileBlock, true);
   if (described) SetFlag(container, HasFileDescriptions, true);
@@ -391,6 +384,44 @@ void LoadFiles(TNode* node) {
     if (cat->Stream->Read(data.data(), data.size()) != data.size()) StructureError();
     ParseFileList(rec, data.data(), data.size());
   }
+  *info.FilesLoaded = 1;
+}
+
+bool ReadFileListBytes(TNode* node, std::vector<uint8_t>& data) {
+  data.clear();
+  if (!node || !node->Record) return false;
+  TItemRec* rec = node->Record;
+  if (KindOf(rec) != ikDisk && KindOf(rec) != ikFolder) return false;
+  TContainerInfo info = ContainerInfo(rec);
+  TNode* diskNode = DiskNodeOf(node);
+  TCatalogRec* cat = CatalogOf(node);
+  if (!diskNode || !cat) return false;
+  std::lock_guard lock(cat->StreamLock);
+  if (*info.FilesLoaded || !cat->Stream) return false;
+  auto* disk = static_cast<TDiskRec*>(diskNode->Record);
+  int32_t offset = *info.FilesOffset;
+  int32_t length = *info.FilesLength;
+  if (offset < 0 || length <= 0) return false;
+  if (offset > disk->BlockLength || length > disk->BlockLength - offset) StructureError();
+  data.resize(static_cast<std::size_t>(length));
+  cat->Stream->Seek(disk->BlockOffset + offset);
+  if (cat->Stream->Read(data.data(), data.size()) != data.size()) {
+    data.clear();
+    StructureError();
+  }
+  return true;
+}
+
+void LoadFilesFromBytes(TNode* node, const uint8_t* data, std::size_t length) {
+  if (!node || !node->Record) return;
+  TItemRec* rec = node->Record;
+  if (KindOf(rec) != ikDisk && KindOf(rec) != ikFolder) return;
+  TCatalogRec* cat = CatalogOf(node);
+  if (!cat) return;
+  std::lock_guard lock(cat->StreamLock);
+  TContainerInfo info = ContainerInfo(rec);
+  if (*info.FilesLoaded) return;
+  ParseFileList(rec, data, length);
   *info.FilesLoaded = 1;
 }
 

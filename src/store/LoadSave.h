@@ -10,8 +10,10 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Progress.h"
+#include "store/FileList.h"
 #include "store/ReadAhead.h"
 #include "store/Tree.h"
 
@@ -21,7 +23,6 @@ inline constexpr char CatalogSignature[] = "Catalog 1.00";
 inline constexpr char MsgNotCatalog[] = "This is not a valid catalog file!";
 inline constexpr char MsgStructureError[] = "Internal catalog structure error detected.";
 inline constexpr char MsgFileOpenError[] = "File open error";
-inline constexpr int MaxText16 = 4096;  // bytes kept of a Text16
 inline constexpr int MaxFolderLevel = 255;
 
 // Reads the eager part of a catalog file into a new catalog node, not yet in any tree. The
@@ -34,6 +35,16 @@ void LoadSubfolders(TNode* folder);
 void LoadFiles(TNode* container);
 // Both, for every level below node (the command-line dump, reports, tests).
 void LoadAll(TNode* node);
+
+// The bytes of a container's stored file list, read under the catalog's lock in one seek and
+// read, for a reader that looks at every entry before it decides to build records (the
+// search). False, with data emptied, when the list is loaded (its records are the list) or
+// when none is stored. Raises EInvalidCatalog when the list does not lie inside its disk.
+bool ReadFileListBytes(TNode* container, std::vector<uint8_t>& data);
+// Builds the container's records from the bytes ReadFileListBytes gave, as LoadFiles would;
+// nothing happens when the list was loaded meanwhile. Raises EInvalidCatalog for a list with
+// an entry that does not lie wholly inside it.
+void LoadFilesFromBytes(TNode* container, const uint8_t* data, std::size_t length);
 
 // Writes the catalog to path and makes path its file. On failure (EStreamError with the
 // system's message, EInvalidCatalog when the old file cannot be copied) the catalog stays

@@ -149,5 +149,34 @@ TEST_F(LazyLoad, ReadsAfterASaveUseTheNewOffsets) {
   EXPECT_EQ(DescribeTree(cat), expected);
 }
 
+TEST_F(LazyLoad, AListReadInPlaceHoldsWhatLoadFilesBuilds) {
+  TNode* cat = OpenCatalog(tree, path);
+  TNode* games = cat->Child(0)->Child(0);
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(ReadFileListBytes(games, bytes));
+  EXPECT_EQ(games->Record->Next, nullptr);  // nothing built yet
+  std::vector<std::string> entries;
+  TFileListCursor c(bytes.data(), bytes.size());
+  while (c.Next())
+    entries.push_back(std::string(c.Name()) + " " + std::to_string(c.Size()) + " " +
+                      std::to_string(c.CategoryFlags()) + " " + std::string(c.Description()));
+  EXPECT_FALSE(c.Damaged());
+  EXPECT_EQ(entries, (std::vector<std::string>{"Doom.exe 4000 33 ", "Doom.wad 1000 0 "}));
+  EXPECT_EQ(CountFileEntries(bytes.data(), bytes.size() - 1), -1);  // cut inside an entry
+
+  LoadFilesFromBytes(games, bytes.data(), bytes.size());
+  auto files = Files(games);
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(files[0]->Name(), "Doom.exe");
+  EXPECT_EQ(files[0]->CategoryFlags, 1 | UserFlag1);
+  // Loaded: the records are the list, and bytes read earlier build nothing twice.
+  std::vector<uint8_t> earlier = bytes;
+  EXPECT_FALSE(ReadFileListBytes(games, bytes));
+  EXPECT_TRUE(bytes.empty());
+  LoadFilesFromBytes(games, earlier.data(), earlier.size());
+  EXPECT_EQ(Files(games), files);
+  EXPECT_EQ(CheckTree(tree), "");
+}
+
 }  // namespace
 }  // namespace tf::test
