@@ -1,0 +1,300 @@
+#include "search/Search.h"
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
+#include "store/LoadSave.h"
+#include "text/Text.h"
+
+namespace tf {
+
+TSearchScope CollectScope(TCatalogTree& tree, TSearchFor searchFor) {
+  TSearchScope scope;
+  for (int i = 0; i < tree.CatalogCount(); ++i) {
+    TNode* cat = tree.Catalog(i);
+    TScopeCatalog entry{cat, {}};
+    for (int j = 0; j < cat->ChildCount(); ++j) {
+      TNode* disk = cat->Child(j);
+      if (disk->Kind() != ikDisk || !HasFlag(disk->Record, SearchScope)) continue;
+      auto* d = static_cast<TDiskRec*>(disk->Record);
+      int count = 0;
+      if (searchFor != TSearchFor::FilesOnly) count += d->TotalFolders;
+      if (searchFor != TSearchFor::FoldersOnly) count += d->TotalFiles + d->ArchiveFiles;
+      entry.Disks.push_back({disk, count});
+    }
+    if (!entry.Disks.empty()) scope.push_back(std::move(entry));
+  }
+  return scope;
+}
+
+TDuplicatesCriteria DuplicatesCriteriaOf(const TSearchControls& k) {
+  return {k.DuplicateNameCheck, k.DuplicateSizeCheck, k.DuplicateDateCheck,
+          k.DuplicateAttrCheck, k.DuplicateArchivesCheck};
+}
+
+TSearchEngine::TSearchEngine(TResultList& results, TResultList& duplicates, TSearchHost& host,
+                             TMainThread& main)
+    : results_(results), duplicatesList_(duplicates), host_(host), main_(main) {}
+
+TSearchStatus TSearchEngine::Status() const {
+  return {checked_, total_, found_, duplicates_, collecting_};
+}
+
+void TSearchEngine::Begin(bool duplicates) {
+  duplicates_ = duplicates;
+  stop_ = false;
+  checked_ = 0;
+  found_ = 0;
+  total_ = 0;
+  collecting_ = true;
+  errors_.clear();
+}
+
+// ---- progress and results ----------------------------------------------------------------
+
+void TSearchEngine::Refresh() {
+  main_.Call([this] {
+    host_.ShowStatus(Status());
+    int count = List().Count();
+    if (host_.ViewCount() != count) host_.SetViewCount(count);
+  });
+}
+
+void TSearchEngine::ReportProgress(int k) {
+  checked_ += k;
+  if (k >= 2 || checked_ % 128 == 0) Refresh();
+}
+
+// Files examined without a match, counted as ReportProgress(1) for each would count them: a
+// refresh at every multiple of 128, and no further counting once a stop is requested.
+void TSearchEngine::AdvanceRejected(long files) {
+  while (files > 0 && !stop_) {
+    long toNext = 128 - checked_ % 128;
+    if (files < toNext) {
+      checked_ += int(files);
+      return;
+    }
+    checked_ += int(toNext);
+    files -= toNext;
+    Refresh();
+  }
+}
+
+void TSearchEngine::AddFound(TItemRec* rec, int group) {
+  TResultList& list = List();
+  if (list.Count() >= list.Capacity()) {
+    // The next step is estimated from the rate of matches so far.
+    int grow = 128;
+    if (found_ > 0) {
+      double estimate =
+          std::round(double(checked_) / found_ * double(total_ - checked_));
+      grow = int(std::clamp(estimate, 128.0, 2048.0));
+    }
+    int capacity = list.Capacity() + grow;
+    // The window reads the list on the main thread: it moves only there.
+    main_.Call([&list, capacity] { list.Reserve(capacity); });
+  }
+  ++found_;
+  list.Add(rec, group);
+  if (!duplicates_ && matcher_ && matcher_->Criteria().ResultLimit > 0 &&
+      found_ >= matcher_->Criteria().ResultLimit)
+    stop_ = true;
+}
+
+void TSearchEngine::ReadError(TNode* node, const std::exception& e) {
+  if (errors_.size() >= 100) return;
+  std::string where;
+  if (TNode* disk = DiskNodeOf(node)) {
+    if (TNode* cat = CatalogNodeOf(disk)) where = ToDisplay(cat->Caption) + ": ";
+    where += ToDisplay(disk->Caption) + " " + ToDisplay(GetFolderPath(node));
+  }
+  errors_.push_back(where + ": " + e.what());
+}
+
+// Every folder level below a folder whose subfolders still lie in the file, read in one call
+// on the main thread, which owns the tree: a call per folder would cost a thread switch for
+// every folder of the catalog.
+void TSearchEngine::LoadFolderLevels(TNode* folder) {
+  auto* rec = static_cast<TFolderRec*>(folder->Record);
+  TCatalogRec* cat = CatalogOf(folder);
+  if (!cat) return;
+  {
+    // The main thread reads levels under this lock too; the offset changes only inside it.
+    std::lock_guard lock(cat->StreamLock);
+    if (rec->SubfoldersOffset <= 0) return;
+  }
+  main_.Call([this, folder] {
+    std::vector<TNode*> pending{folder};
+    while (!pending.empty()) {
+      TNode* n = pending.back();
+      pending.pop_back();
+      try {
+        LoadSubfolders(n);
+      } catch (const std::exception& e) {
+        ReadError(n, e);
+      }
+      for (int i = n->ChildCount(); i-- > 0;) pending.push_back(n->Child(i));
+    }
+  });
+}
+
+void TSearchEngine::Release(TNode* node) {
+  main_.Call([this, node] {
+    if (!host_.ContainerShown(node)) UnloadFiles(node);
+  });
+}
+
+// ---- the search --------------------------------------------------------------------------
+
+void TSearchEngine::RunSearch(const TSearchCriteria& criteria, const TSearchScope& scope,
+                              const TSearchOptions& options) {
+  Begin(false);
+  options_ = options;
+  matcher_.emplace(criteria);
+  for (const auto& cat : scope)
+    for (const auto& disk : cat.Disks) total_ += disk.Count;
+  for (const auto& cat : scope) {
+    matcher_->SetCatalog(*static_cast<TCatalogRec*>(cat.Catalog->Record));
+    for (const auto& disk : cat.Disks) {
+      if (stop_) return;
+      // After each disk the progress is exactly the disk's share, whatever the walk skipped.
+      int before = checked_;
+      Walk(disk.Disk);
+      checked_ = before;
+      ReportProgress(disk.Count);
+    }
+  }
+}
+
+void TSearchEngine::Walk(TNode* node) {
+  TItemRec* rec = node->Record;
+  if (!rec || (KindOf(rec) != ikDisk && KindOf(rec) != ikFolder)) return;
+  MayReleaseFiles = true;
+  int foundBefore = found_;
+  const TSearchCriteria& c = matcher_->Criteria();
+  bool folder = KindOf(rec) == ikFolder;
+  // An archive is a file as much as a folder: it is tested when looking for files only.
+  if (folder && !(c.SearchFor == TSearchFor::FilesOnly && !HasFlag(rec, InArchive))) {
+    ReportProgress(1);
+    if (!Listed(rec) && matcher_->Matches(ViewOf(rec))) AddFound(rec);
+  }
+  if (c.SearchFor != TSearchFor::FoldersOnly) SearchFiles(node, foundBefore);
+  if (folder) LoadFolderLevels(node);
+  for (int i = 0; i < node->ChildCount() && !stop_; ++i) Walk(node->Child(i));
+}
+
+void TSearchEngine::SearchFiles(TNode* node, int foundBefore) {
+  TItemRec* rec = node->Record;
+  const TSearchCriteria& c = matcher_->Criteria();
+  // Looking only for descriptions, a folder without file descriptions is passed over.
+  if (c.DescriptionOnly && KindOf(rec) == ikFolder && !HasFlag(rec, HasFileDescriptions)) return;
+
+  bool loadedHere = false;
+  if (options_.ReadListsInPlace) {
+    try {
+      if (SearchRawList(node, foundBefore)) return;
+    } catch (const std::exception& e) {
+      ReadError(node, e);
+      return;
+    }
+  } else {
+    TCatalogRec* cat = CatalogOf(node);
+    if (cat) {
+      std::lock_guard lock(cat->StreamLock);
+      loadedHere = !FilesLoaded(rec);
+    }
+    try {
+      LoadFiles(node);
+    } catch (const std::exception& e) {
+      ReadError(node, e);
+      return;
+    }
+  }
+  // Reading a disk's list marks the disk when a file has a description.
+  if (!c.DescriptionOnly || HasFlag(rec, HasFileDescriptions)) SearchRecords(FirstFile(rec));
+  if (loadedHere && MayReleaseFiles && found_ == foundBefore) Release(node);
+}
+
+void TSearchEngine::SearchRecords(TFileRec* f) {
+  for (; f && !stop_; f = f->NextFile()) {
+    ReportProgress(1);
+    if (!Listed(f) && matcher_->Matches(ViewOf(f))) AddFound(f);
+  }
+}
+
+namespace {
+
+TItemView EntryView(const TFileListCursor& c, bool inArchive) {
+  TItemView v;
+  v.InArchive = inArchive;
+  v.Name = c.Name();
+  v.Attributes = c.Attributes();
+  v.CreatedTime = c.CreatedTime();
+  v.ModifiedTime = c.ModifiedTime();
+  v.AccessedTime = c.AccessedTime();
+  v.Size = c.Size();
+  v.Description = c.Description();
+  v.CategoryFlags = c.CategoryFlags();
+  return v;
+}
+
+bool AnyDescription(const uint8_t* data, std::size_t length) {
+  TFileListCursor c(data, length);
+  while (c.Next())
+    if (!c.Description().empty()) return true;
+  return false;
+}
+
+TFileRec* NthFile(TItemRec* container, long n) {
+  TFileRec* f = FirstFile(container);
+  while (f && n-- > 0) f = f->NextFile();
+  return f;
+}
+
+}  // namespace
+
+// Tests a list that is not loaded where it lies in the file. False when the list is loaded
+// (its records are then tested). The list becomes records only when something in it is
+// found, or when the container itself was found (such a list is kept, as a list read for the
+// walk would be).
+bool TSearchEngine::SearchRawList(TNode* node, int foundBefore) {
+  TItemRec* rec = node->Record;
+  if (!ReadFileListBytes(node, bytes_)) return false;
+  const uint8_t* data = bytes_.data();
+  std::size_t length = bytes_.size();
+  long count = CountFileEntries(data, length);
+  if (count < 0) throw EInvalidCatalog(MsgStructureError);
+  const TSearchCriteria& c = matcher_->Criteria();
+  // A disk whose stored flags miss its file descriptions gets the flag when its list is read.
+  if (c.DescriptionOnly && !HasFlag(rec, HasFileDescriptions) && !AnyDescription(data, length))
+    return true;
+
+  if (found_ != foundBefore) {
+    LoadFilesFromBytes(node, data, length);
+    SearchRecords(FirstFile(rec));
+    return true;
+  }
+  if (matcher_->NameDecides() && !matcher_->Names().MayPassIn(data, length)) {
+    AdvanceRejected(count);
+    return true;
+  }
+  bool inArchive = HasFlag(rec, InArchive);
+  bool nameFirst = matcher_->NameDecides();
+  TFileListCursor cursor(data, length);
+  for (long index = 0; !stop_ && cursor.Next(); ++index) {
+    ReportProgress(1);
+    if (nameFirst && !matcher_->Names().Test(cursor.Name())) continue;
+    if (!matcher_->Matches(EntryView(cursor, inArchive))) continue;
+    // Found: from here on the list is records.
+    LoadFilesFromBytes(node, data, length);
+    TFileRec* f = NthFile(rec, index);
+    if (!f) return true;
+    if (!Listed(f)) AddFound(f);
+    SearchRecords(f->NextFile());
+    return true;
+  }
+  return true;
+}
+
+}  // namespace tf
