@@ -9,11 +9,7 @@
 // A progress bar goes to stderr when it is a terminal; Ctrl+C cancels the scan and leaves
 // the catalog file untouched.
 
-#include <signal.h>
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -23,6 +19,7 @@
 
 #include "settings/ScanOptions.h"
 #include "cli/Commands.h"
+#include "cli/Terminal.h"
 #include "platform/DirEnum.h"
 #include "platform/Drives.h"
 #include "platform/LinuxDrives.h"
@@ -36,104 +33,6 @@
 namespace tf::cli {
 
 namespace {
-
-volatile sig_atomic_t interrupted = 0;
-extern "C" void OnInterrupt(int) { interrupted = 1; }
-
-// Ctrl+C cancels the scan (between two entries) instead of killing the process.
-class TInterruptGuard {
- public:
-  TInterruptGuard() {
-    interrupted = 0;
-    struct sigaction sa {};
-    sa.sa_handler = OnInterrupt;
-    sigemptyset(&sa.sa_mask);
-    ::sigaction(SIGINT, &sa, &old_);
-  }
-  ~TInterruptGuard() { ::sigaction(SIGINT, &old_, nullptr); }
-  TInterruptGuard(const TInterruptGuard&) = delete;
-  TInterruptGuard& operator=(const TInterruptGuard&) = delete;
-
- private:
-  struct sigaction old_ {};
-};
-
-// A one-line progress bar on stderr, redrawn at most ten times a second; nothing at all when
-// stderr is not a terminal.
-class TTerminalProgress final : public TProgress {
- public:
-  TTerminalProgress() : shown_(::isatty(STDERR_FILENO) == 1) {}
-  ~TTerminalProgress() override { Clear(); }
-  TTerminalProgress(const TTerminalProgress&) = delete;
-  TTerminalProgress& operator=(const TTerminalProgress&) = delete;
-
-  void Begin(const std::string& caption, int64_t total) override {
-    caption_ = caption;
-    total_ = total;
-    done_ = 0;
-    Draw(true);
-  }
-  void SetTotal(int64_t total) override { total_ = total; }
-  void SetDetail(const std::string& text) override {
-    detail_ = text;
-    Draw(false);
-  }
-  void Advance(int64_t amount) override {
-    done_ += amount;
-    Draw(false);
-  }
-  bool Cancelled() override { return interrupted != 0; }
-  void End() override { Clear(); }
-
- private:
-  void Draw(bool now) {
-    if (!shown_) return;
-    auto t = std::chrono::steady_clock::now();
-    if (!now && t - last_ < std::chrono::milliseconds(100)) return;
-    last_ = t;
-    std::string line = caption_;
-    if (total_ > 0) {
-      int64_t pct = std::min<int64_t>(100, done_ * 100 / total_);
-      int filled = int(pct / 5);
-      line += " [" + std::string(std::size_t(filled), '#') +
-              std::string(std::size_t(20 - filled), '.') + "] " + std::to_string(pct) + "%";
-    } else if (done_ > 0) {
-      line += " " + std::to_string(done_);
-    }
-    if (!detail_.empty()) line += " " + detail_;
-    if (line.size() > 79) line = line.substr(0, 76) + "...";
-    std::fprintf(stderr, "\r%-79s", line.c_str());
-    std::fflush(stderr);
-    drawn_ = true;
-  }
-  void Clear() {
-    if (!drawn_) return;
-    std::fprintf(stderr, "\r%79s\r", "");
-    std::fflush(stderr);
-    drawn_ = false;
-  }
-
-  bool shown_;
-  bool drawn_ = false;
-  std::string caption_, detail_;
-  int64_t total_ = 0, done_ = 0;
-  std::chrono::steady_clock::time_point last_{};
-};
-
-// Nobody to ask: messages go to stderr, every question is cancelled.
-class TStderrPrompts final : public TUserPrompts {
- public:
-  TAnswer Message(const std::string& title, const std::string& text, TButtons buttons,
-                  TIcon) override {
-    std::string plain = text;
-    for (char& c : plain)
-      if (c == '\r') c = ' ';
-    std::cerr << title << ": " << plain << '\n';
-    return buttons == TButtons::YesNo ? TAnswer::No : TAnswer::Cancel;
-  }
-  bool OpenFiles(const TFileDialog&, std::vector<std::string>&) override { return false; }
-  bool SaveFile(const TFileDialog&, std::string&) override { return false; }
-};
 
 struct TScanArgs {
   std::string Root;

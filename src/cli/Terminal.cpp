@@ -1,0 +1,86 @@
+#include "cli/Terminal.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+
+namespace tf::cli {
+
+namespace {
+
+volatile sig_atomic_t interrupted = 0;
+extern "C" void OnInterrupt(int) { interrupted = 1; }
+
+}  // namespace
+
+TInterruptGuard::TInterruptGuard() {
+  interrupted = 0;
+  struct sigaction sa {};
+  sa.sa_handler = OnInterrupt;
+  sigemptyset(&sa.sa_mask);
+  ::sigaction(SIGINT, &sa, &old_);
+}
+
+TInterruptGuard::~TInterruptGuard() { ::sigaction(SIGINT, &old_, nullptr); }
+
+bool Interrupted() { return interrupted != 0; }
+
+TTerminalProgress::TTerminalProgress() : shown_(::isatty(STDERR_FILENO) == 1) {}
+
+void TTerminalProgress::Begin(const std::string& caption, int64_t total) {
+  caption_ = caption;
+  total_ = total;
+  done_ = 0;
+  Draw(true);
+}
+
+void TTerminalProgress::SetDetail(const std::string& text) {
+  detail_ = text;
+  Draw(false);
+}
+
+void TTerminalProgress::Advance(int64_t amount) {
+  done_ += amount;
+  Draw(false);
+}
+
+void TTerminalProgress::Draw(bool now) {
+  if (!shown_) return;
+  auto t = std::chrono::steady_clock::now();
+  if (!now && t - last_ < std::chrono::milliseconds(100)) return;
+  last_ = t;
+  std::string line = caption_;
+  if (total_ > 0) {
+    int64_t pct = std::min<int64_t>(100, done_ * 100 / total_);
+    int filled = int(pct / 5);
+    line += " [" + std::string(std::size_t(filled), '#') +
+            std::string(std::size_t(20 - filled), '.') + "] " + std::to_string(pct) + "%";
+  } else if (done_ > 0) {
+    line += " " + std::to_string(done_);
+  }
+  if (!detail_.empty()) line += " " + detail_;
+  if (line.size() > 79) line = line.substr(0, 76) + "...";
+  std::fprintf(stderr, "\r%-79s", line.c_str());
+  std::fflush(stderr);
+  drawn_ = true;
+}
+
+void TTerminalProgress::Clear() {
+  if (!drawn_) return;
+  std::fprintf(stderr, "\r%79s\r", "");
+  std::fflush(stderr);
+  drawn_ = false;
+}
+
+TAnswer TStderrPrompts::Message(const std::string& title, const std::string& text,
+                                TButtons buttons, TIcon) {
+  std::string plain = text;
+  for (char& c : plain)
+    if (c == '\r') c = ' ';
+  std::cerr << title << ": " << plain << '\n';
+  return buttons == TButtons::YesNo ? TAnswer::No : TAnswer::Cancel;
+}
+
+}  // namespace tf::cli

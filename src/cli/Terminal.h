@@ -1,0 +1,65 @@
+#pragma once
+// What the sub-commands share about the terminal: Ctrl+C as a cancel request, a progress bar
+// on stderr, and messages on stderr in place of message boxes.
+
+#include <signal.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "platform/Progress.h"
+#include "platform/Prompts.h"
+
+namespace tf::cli {
+
+// While it lives, Ctrl+C sets Interrupted() instead of killing the process.
+class TInterruptGuard {
+ public:
+  TInterruptGuard();
+  ~TInterruptGuard();
+  TInterruptGuard(const TInterruptGuard&) = delete;
+  TInterruptGuard& operator=(const TInterruptGuard&) = delete;
+
+ private:
+  struct sigaction old_ {};
+};
+bool Interrupted();
+
+// A one-line progress bar on stderr, redrawn at most ten times a second; nothing at all when
+// stderr is not a terminal.
+class TTerminalProgress final : public TProgress {
+ public:
+  TTerminalProgress();
+  ~TTerminalProgress() override { Clear(); }
+  TTerminalProgress(const TTerminalProgress&) = delete;
+  TTerminalProgress& operator=(const TTerminalProgress&) = delete;
+
+  void Begin(const std::string& caption, int64_t total) override;
+  void SetTotal(int64_t total) override { total_ = total; }
+  void SetDetail(const std::string& text) override;
+  void Advance(int64_t amount) override;
+  bool Cancelled() override { return Interrupted(); }
+  void End() override { Clear(); }
+
+ private:
+  void Draw(bool now);
+  void Clear();
+
+  bool shown_;
+  bool drawn_ = false;
+  std::string caption_, detail_;
+  int64_t total_ = 0, done_ = 0;
+  std::chrono::steady_clock::time_point last_{};
+};
+
+// Nobody to ask: messages go to stderr ("Title: text"), every question is cancelled.
+class TStderrPrompts final : public TUserPrompts {
+ public:
+  TAnswer Message(const std::string& title, const std::string& text, TButtons buttons,
+                  TIcon) override;
+  bool OpenFiles(const TFileDialog&, std::vector<std::string>&) override { return false; }
+  bool SaveFile(const TFileDialog&, std::string&) override { return false; }
+};
+
+}  // namespace tf::cli
