@@ -78,9 +78,11 @@ void TSearchEngine::RunDuplicates(const TDuplicatesCriteria& criteria, TSearchFo
   for (const auto& cat : scope)
     for (const auto& disk : cat.Disks) total_ += disk.Count;
   for (const auto& cat : scope) {
+    catalog_ = static_cast<TCatalogRec*>(cat.Catalog->Record);
     for (const auto& disk : cat.Disks) {
       if (stop_) break;
       int before = checked_;
+      disk_ = disk.Disk;
       CollectWalk(disk.Disk, collector);
       checked_ = before;
       ReportProgress(disk.Count);
@@ -136,12 +138,13 @@ void TSearchEngine::CollectFiles(TNode* node, TDupCollector& collector) {
     return e;
   };
   try {
+    const uint8_t* data = nullptr;
+    std::size_t length = 0;
     if (options_.ReadListsInPlace) {
-      std::vector<uint8_t> bytes;
-      if (ReadFileListBytes(node, bytes)) {
-        if (CountFileEntries(bytes.data(), bytes.size()) < 0)
-          throw EInvalidCatalog(MsgStructureError);
-        collector.Raw.push_back({node, std::move(bytes), {}, false});
+      if (ReadList(node, data, length)) {
+        if (CountFileEntries(data, length) < 0) throw EInvalidCatalog(MsgStructureError);
+        // Kept until the groups are made: names are compared where they lie.
+        collector.Raw.push_back({node, std::vector<uint8_t>(data, data + length), {}, false});
         auto raw = uint32_t(collector.Raw.size());
         const std::vector<uint8_t>& kept = collector.Raw.back().Bytes;
         TFileListCursor c(kept.data(), kept.size());

@@ -38,7 +38,6 @@ class TNameMatcher {
   bool needleHasI_ = false;
   bool needleHasS_ = false;
   bool foldBytes_ = true;  // the needle is looked for in the upper-cased bytes
-  mutable std::vector<uint8_t> folded_;
 };
 
 class TMatcher {

@@ -112,19 +112,22 @@ void TSearchEngine::ReadError(TNode* node, const std::exception& e) {
   errors_.push_back(where + ": " + e.what());
 }
 
-// Every folder level below a folder whose subfolders still lie in the file, read in one call
-// on the main thread, which owns the tree: a call per folder would cost a thread switch for
-// every folder of the catalog.
+// Every folder level below a folder whose subfolders still lie in the file, read in one pass
+// in one call on the main thread, which owns the tree: a call per folder would cost a thread
+// switch for every folder of the catalog. A damaged level is read around level by level.
 void TSearchEngine::LoadFolderLevels(TNode* folder) {
   auto* rec = static_cast<TFolderRec*>(folder->Record);
-  TCatalogRec* cat = CatalogOf(folder);
-  if (!cat) return;
   {
     // The main thread reads levels under this lock too; the offset changes only inside it.
-    std::lock_guard lock(cat->StreamLock);
+    std::lock_guard lock(catalog_->StreamLock);
     if (rec->SubfoldersOffset <= 0) return;
   }
   main_.Call([this, folder] {
+    try {
+      LoadSubfolderTree(folder);
+      return;
+    } catch (const std::exception&) {
+    }
     std::vector<TNode*> pending{folder};
     while (!pending.empty()) {
       TNode* n = pending.back();
@@ -145,6 +148,31 @@ void TSearchEngine::Release(TNode* node) {
   });
 }
 
+bool TSearchEngine::TListReader::Read(TNode* container, TNode* disk, TCatalogRec& catalog,
+                                      const uint8_t*& data, std::size_t& length) {
+  constexpr std::size_t PieceBytes = 1 << 20;
+  for (;;) {
+    TFileListPlace place;
+    if (!FindFileList(container, disk, catalog, place)) return false;
+    auto len = std::size_t(place.Length);
+    if (catalog_ != &catalog || generation_ != place.Generation || place.Offset < start_ ||
+        place.Offset + int64_t(len) > start_ + int64_t(valid_)) {
+      std::size_t want = std::max(len, std::min(PieceBytes, std::size_t(place.BlockEnd - place.Offset)));
+      if (piece_.size() < want) piece_.resize(want);
+      valid_ = 0;
+      // A save between finding the place and reading it: find the list in the new file.
+      if (!ReadCatalogBytes(catalog, place.Offset, want, place.Generation, piece_.data())) continue;
+      catalog_ = &catalog;
+      generation_ = place.Generation;
+      start_ = place.Offset;
+      valid_ = want;
+    }
+    data = piece_.data() + (place.Offset - start_);
+    length = len;
+    return true;
+  }
+}
+
 // ---- the search --------------------------------------------------------------------------
 
 void TSearchEngine::RunSearch(const TSearchCriteria& criteria, const TSearchScope& scope,
@@ -155,11 +183,13 @@ void TSearchEngine::RunSearch(const TSearchCriteria& criteria, const TSearchScop
   for (const auto& cat : scope)
     for (const auto& disk : cat.Disks) total_ += disk.Count;
   for (const auto& cat : scope) {
-    matcher_->SetCatalog(*static_cast<TCatalogRec*>(cat.Catalog->Record));
+    catalog_ = static_cast<TCatalogRec*>(cat.Catalog->Record);
+    matcher_->SetCatalog(*catalog_);
     for (const auto& disk : cat.Disks) {
       if (stop_) return;
       // After each disk the progress is exactly the disk's share, whatever the walk skipped.
       int before = checked_;
+      disk_ = disk.Disk;
       Walk(disk.Disk);
       checked_ = before;
       ReportProgress(disk.Count);
@@ -199,9 +229,8 @@ void TSearchEngine::SearchFiles(TNode* node, int foundBefore) {
       return;
     }
   } else {
-    TCatalogRec* cat = CatalogOf(node);
-    if (cat) {
-      std::lock_guard lock(cat->StreamLock);
+    {
+      std::lock_guard lock(catalog_->StreamLock);
       loadedHere = !FilesLoaded(rec);
     }
     try {
@@ -260,9 +289,9 @@ TFileRec* NthFile(TItemRec* container, long n) {
 // walk would be).
 bool TSearchEngine::SearchRawList(TNode* node, int foundBefore) {
   TItemRec* rec = node->Record;
-  if (!ReadFileListBytes(node, bytes_)) return false;
-  const uint8_t* data = bytes_.data();
-  std::size_t length = bytes_.size();
+  const uint8_t* data = nullptr;
+  std::size_t length = 0;
+  if (!ReadList(node, data, length)) return false;
   long count = CountFileEntries(data, length);
   if (count < 0) throw EInvalidCatalog(MsgStructureError);
   const TSearchCriteria& c = matcher_->Criteria();

@@ -133,6 +133,23 @@ class TSearchEngine {
   struct TDupEntry;
   class TDupCollector;
 
+  // Reads unread file lists in large pieces: a disk's lists lie one after another in the order
+  // the walk visits them, so one read of a piece serves dozens of lists.
+  class TListReader {
+   public:
+    // The container's stored list: false when it is loaded. The bytes stay valid until the
+    // next call.
+    bool Read(TNode* container, TNode* disk, TCatalogRec& catalog, const uint8_t*& data,
+              std::size_t& length);
+
+   private:
+    std::vector<uint8_t> piece_;
+    std::size_t valid_ = 0;
+    int64_t start_ = 0;
+    TCatalogRec* catalog_ = nullptr;
+    uint32_t generation_ = 0;
+  };
+
   void Begin(bool duplicates);
   TResultList& List() { return duplicates_ ? duplicatesList_ : results_; }
   TListKind Kind() const { return duplicates_ ? TListKind::Duplicates : TListKind::Search; }
@@ -148,6 +165,9 @@ class TSearchEngine {
   void Walk(TNode* node);
   void SearchFiles(TNode* node, int foundBefore);
   bool SearchRawList(TNode* node, int foundBefore);
+  bool ReadList(TNode* node, const uint8_t*& data, std::size_t& length) {
+    return reader_.Read(node, disk_, *catalog_, data, length);
+  }
   void SearchRecords(TFileRec* first);
   void Release(TNode* node);
 
@@ -170,7 +190,9 @@ class TSearchEngine {
   std::optional<TMatcher> matcher_;
   TDuplicatesCriteria dupCriteria_;
   TSearchFor searchFor_ = TSearchFor::FilesAndFolders;
-  std::vector<uint8_t> bytes_;  // the file list being tested
+  TListReader reader_;
+  TNode* disk_ = nullptr;  // the disk being walked
+  TCatalogRec* catalog_ = nullptr;  // and its catalog
   std::vector<std::string> errors_;
 };
 

@@ -156,6 +156,64 @@ std::vector<std::unique_ptr<TNode>> ReadFolderLevel(TRecordReader& r, int level,
   return nodes;
 }
 
+// Reads every level below a folder in one pass: the records that follow, up to the first
+// record shallower than level, become nested nodes, each the child of the latest record one
+// level above it. This is what reading the levels one by one gives (a record deeper than any
+// current parent is never reached that way, and is skipped here too), with each record read
+// once instead of once per level above it.
+std::vector<std::unique_ptr<TNode>> ReadFolderTree(TRecordReader& r, int level,
+                                                   const TBlockRange& block) {
+  std::vector<std::unique_ptr<TNode>> top;
+  std::vector<TNode*> parents;  // the latest node of each level from `level` down
+  TFolderRec* added = nullptr;  // the record just read, while nothing else came after it
+  int addedLevel = 0;
+  try {
+    while (r.Position() < block.End) {
+      int64_t recordPos = r.Position();
+      uint8_t kindFlags = r.U8();
+      if ((kindFlags & 7) != ikFolder) StructureError();
+      int recordLevel = r.U8();
+      // A folder directly followed by a deeper record has subfolders, read with it.
+      if (added && recordLevel > addedLevel)
+        added->SubfoldersOffset = -int32_t(recordPos - block.Start);
+      added = nullptr;
+      if (recordLevel < level) break;
+      auto depth = std::size_t(recordLevel - level);
+      if (depth < parents.size()) parents.resize(depth);
+      if (depth > parents.size()) {
+        r.SkipText16();
+        r.Skip(FolderDataBytes);
+        r.SkipText16();
+      } else {
+        std::string name = r.Text16();
+        uint8_t data[FolderDataBytes];
+        r.Need(data, sizeof data);
+        std::string desc = r.Text16();
+        TFolderRec* folder = NewFolderFromData(kindFlags, data);
+        folder->Description.Assign(desc);
+        auto node = MakeNode(std::move(name), folder);
+        TNode* raw = node.get();
+        if (depth == 0) {
+          top.push_back(std::move(node));
+        } else {
+          TNode* parent = parents.back();
+          raw->Parent = parent;
+          raw->Row = parent->ChildCount();
+          parent->Children.push_back(std::move(node));
+        }
+        parents.push_back(raw);
+        added = folder;
+        addedLevel = recordLevel;
+      }
+      if (r.Position() > block.End) StructureError();
+    }
+  } catch (...) {
+    for (auto& n : top) FreeDetachedNode(std::move(n));
+    throw;
+  }
+  return top;
+}
+
 void ReadDiskData(TDiskRec* d, const uint8_t* x) {
   d->MediaType = x[0];
   d->ScanFlags = x[1];
@@ -317,6 +375,35 @@ void LoadSubfolders(TNode* node) {
   }
 }
 
+void LoadSubfolderTree(TNode* node) {
+  if (!node || !node->Record || KindOf(node->Record) != ikFolder) return;
+  auto* folder = static_cast<TFolderRec*>(node->Record);
+  if (folder->SubfoldersOffset <= 0) return;
+  TNode* diskNode = DiskNodeOf(node);
+  TCatalogRec* cat = CatalogOf(node);
+  if (!diskNode || !cat) return;
+  std::lock_guard lock(cat->StreamLock);
+  if (!cat->Stream || folder->SubfoldersOffset <= 0) return;
+  auto* disk = static_cast<TDiskRec*>(diskNode->Record);
+  int level = FolderDepth(node) + 1;
+  if (level > MaxFolderLevel || folder->SubfoldersOffset >= disk->BlockLength) StructureError();
+  TBlockRange block{disk->BlockOffset, disk->BlockOffset + disk->BlockLength};
+  TRecordReader r(*cat->Stream);
+  r.Seek(block.Start + folder->SubfoldersOffset);
+  auto nodes = ReadFolderTree(r, level, block);
+  folder->SubfoldersOffset = -folder->SubfoldersOffset;
+  node->HasButton = false;
+  if (TCatalogTree* tree = TreeOf(node)) {
+    tree->AppendChildren(node, std::move(nodes));
+  } else {
+    for (auto& n : nodes) {
+      n->Parent = node;
+      n->Row = node->ChildCount();
+      node->Children.push_back(std::move(n));
+    }
+  }
+}
+
 namespace {
 
 // Parses a stored file list into one block of records. Every entry must lie wholly inside
@@ -387,27 +474,48 @@ void LoadFiles(TNode* node) {
   *info.FilesLoaded = 1;
 }
 
-bool ReadFileListBytes(TNode* node, std::vector<uint8_t>& data) {
-  data.clear();
-  if (!node || !node->Record) return false;
+bool FindFileList(TNode* node, TNode* diskNode, TCatalogRec& cat, TFileListPlace& place) {
   TItemRec* rec = node->Record;
-  if (KindOf(rec) != ikDisk && KindOf(rec) != ikFolder) return false;
+  if (!rec || (KindOf(rec) != ikDisk && KindOf(rec) != ikFolder)) return false;
   TContainerInfo info = ContainerInfo(rec);
-  TNode* diskNode = DiskNodeOf(node);
-  TCatalogRec* cat = CatalogOf(node);
-  if (!diskNode || !cat) return false;
-  std::lock_guard lock(cat->StreamLock);
-  if (*info.FilesLoaded || !cat->Stream) return false;
+  std::lock_guard lock(cat.StreamLock);
+  if (*info.FilesLoaded || !cat.Stream) return false;
   auto* disk = static_cast<TDiskRec*>(diskNode->Record);
   int32_t offset = *info.FilesOffset;
   int32_t length = *info.FilesLength;
   if (offset < 0 || length <= 0) return false;
   if (offset > disk->BlockLength || length > disk->BlockLength - offset) StructureError();
-  data.resize(static_cast<std::size_t>(length));
-  cat->Stream->Seek(disk->BlockOffset + offset);
-  if (cat->Stream->Read(data.data(), data.size()) != data.size()) {
+  place.Offset = disk->BlockOffset + offset;
+  place.Length = length;
+  place.BlockEnd = disk->BlockOffset + disk->BlockLength;
+  place.Generation = cat.FileGeneration;
+  return true;
+}
+
+bool ReadCatalogBytes(TCatalogRec& cat, int64_t offset, std::size_t length, uint32_t generation,
+                      uint8_t* out) {
+  std::lock_guard lock(cat.StreamLock);
+  if (cat.FileGeneration != generation || !cat.Stream) return false;
+  cat.Stream->Seek(offset);
+  if (cat.Stream->Read(out, length) != length) StructureError();
+  return true;
+}
+
+bool ReadFileListBytes(TNode* node, std::vector<uint8_t>& data) {
+  data.clear();
+  if (!node || !node->Record) return false;
+  TNode* diskNode = DiskNodeOf(node);
+  TCatalogRec* cat = CatalogOf(node);
+  if (!diskNode || !cat) return false;
+  std::lock_guard lock(cat->StreamLock);
+  TFileListPlace place;
+  if (!FindFileList(node, diskNode, *cat, place)) return false;
+  data.resize(std::size_t(place.Length));
+  try {
+    ReadCatalogBytes(*cat, place.Offset, data.size(), place.Generation, data.data());
+  } catch (...) {
     data.clear();
-    StructureError();
+    throw;
   }
   return true;
 }
@@ -742,6 +850,7 @@ void WriteCatalogFile(TNode* catalogNode, const std::string& path, TProgress& pr
     throw;
   }
   cat->Stream = std::move(newStream);
+  ++cat->FileGeneration;
   cat->FileName = path;
   SetCatalogModified(catalogNode, false);
   finish();

@@ -31,15 +31,35 @@ std::unique_ptr<TNode> ReadCatalogFile(const std::string& path);
 
 // Reads a folder's subfolders if they still lie in the file. Raises EInvalidCatalog.
 void LoadSubfolders(TNode* folder);
+// Reads every level below a folder whose subfolders still lie in the file, in one pass: the
+// same nodes as LoadSubfolders level by level, each record read once. Raises EInvalidCatalog
+// (and then reads nothing).
+void LoadSubfolderTree(TNode* folder);
 // Reads a disk's root files or a folder's files if they still lie in the file.
 void LoadFiles(TNode* container);
 // Both, for every level below node (the command-line dump, reports, tests).
 void LoadAll(TNode* node);
 
-// The bytes of a container's stored file list, read under the catalog's lock in one seek and
-// read, for a reader that looks at every entry before it decides to build records (the
-// search). False, with data emptied, when the list is loaded (its records are the list) or
-// when none is stored. Raises EInvalidCatalog when the list does not lie inside its disk.
+// Stored file lists as bytes, for readers that look at every entry before they decide to
+// build records (the search).
+//
+// Where a container's list lies in the catalog file, found under the catalog's lock. The place
+// holds until the catalog is saved again (Generation); false when the list is loaded (its
+// records are the list) or none is stored. Raises EInvalidCatalog when the list does not lie
+// inside its disk's block. diskNode and catalog are the container's.
+struct TFileListPlace {
+  int64_t Offset = 0;  // in the file
+  int32_t Length = 0;
+  int64_t BlockEnd = 0;  // where the disk's block ends in the file
+  uint32_t Generation = 0;
+};
+bool FindFileList(TNode* container, TNode* diskNode, TCatalogRec& catalog, TFileListPlace& place);
+// Reads bytes of the catalog file in one seek and read under the catalog's lock (several lists
+// at once); false, reading nothing, when a save has put a new file in place since generation.
+// Raises EInvalidCatalog when the file ends first.
+bool ReadCatalogBytes(TCatalogRec& catalog, int64_t offset, std::size_t length,
+                      uint32_t generation, uint8_t* out);
+// One list's bytes: false, with data emptied, as for FindFileList.
 bool ReadFileListBytes(TNode* container, std::vector<uint8_t>& data);
 // Builds the container's records from the bytes ReadFileListBytes gave, as LoadFiles would;
 // nothing happens when the list was loaded meanwhile. Raises EInvalidCatalog for a list with

@@ -169,6 +169,9 @@ struct TCatalogRec final : TItemRec {
   // Lazy reads are a seek and several reads on the one Stream; the main thread and the
   // search thread take this lock for the whole of each read, and a save holds it throughout.
   std::recursive_mutex StreamLock;
+  // Grows (under StreamLock) each time a save puts a new file in place: places found in the
+  // old file (TFileListPlace) no longer hold.
+  uint32_t FileGeneration = 0;
 };
 
 // Kind and flags.

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "SearchFixtures.h"
+#include <filesystem>
+
 #include "browse/Sort.h"
 #include "store/LoadSave.h"
 
@@ -332,6 +334,36 @@ TEST_F(SearchOnDisk, ProgressIsShownEvery128ItemsAndAtEachDisksEnd) {
   // 128 in the first disk, then its share (300); 384 in the second, then 600.
   EXPECT_EQ(checked, (std::vector<int>{128, 300, 384, 600}));
   EXPECT_EQ(side->host.Shown.back().Found, 2 * 111);  // f1, f10..f19, f100..f199
+}
+
+TEST_F(SearchOnDisk, ASaveDuringTheRunMovesNoListUnderTheSearch) {
+  TCatalogTree build;
+  TNode* cat = AddCatalog(build, "C");
+  for (int d = 0; d < 2; ++d) {
+    TNode* disk = AddDisk(cat, "D" + std::to_string(d));
+    for (int f = 0; f < 40; ++f) {
+      TNode* folder = AddFolder(disk, "F" + std::to_string(f));
+      for (int i = 0; i < 10; ++i) AddFile(folder, (i == f % 10 ? "hit" : "f") + std::to_string(i));
+    }
+  }
+  Save(build);
+  TSide reference(path);
+  TReferenceSearch ref(reference.results);
+  ref.Run(reference.tree, NamePart("hit"));
+  // Halfway through the first disk the catalog is saved elsewhere, every block moving and
+  // the second disk written anew.
+  std::string moved = dir.File("moved.ctf");
+  side->host.OnStatus = [&](const TSearchStatus& s) {
+    if (s.Checked != 128) return;
+    side->Catalog()->Caption = "A much longer catalog name than before";
+    SetDiskChanged(side->Catalog()->Child(1), true);
+    WriteCatalogFile(side->Catalog(), moved, NoProgress());
+    std::filesystem::remove(path);
+  };
+  Run(NamePart("hit"));
+  EXPECT_EQ(Keys(side->results), Keys(reference.results));
+  EXPECT_EQ(side->results.Count(), 80);
+  EXPECT_TRUE(side->engine.ReadErrors().empty());
 }
 
 TEST(ResultList, KeepsBackIndicesAndGroupsThroughRemovalSortingAndReversal) {
