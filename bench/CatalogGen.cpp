@@ -1,8 +1,10 @@
 #include "CatalogGen.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
+#include <stdexcept>
 
 namespace tf::bench {
 
@@ -121,6 +123,25 @@ TNode* BuildSyntheticCatalog(TCatalogTree& tree, const std::string& name, const 
     while (filesLeft > 0) AddFolderTree(g, diskNode, 1, filesLeft, disk);
   }
   return catNode;
+}
+
+namespace {
+
+void ListFiles(std::FILE* out, TNode* node, const std::string& path) {
+  for (TFileRec* f = FirstFile(node->Record); f; f = f->NextFile()) {
+    std::fwrite(f->Name().data(), 1, f->Name().size(), out);
+    std::fprintf(out, "\t%u\t%s\n", f->Size, path.c_str());
+  }
+  for (auto& c : node->Children) ListFiles(out, c.get(), path + c->Caption + "/");
+}
+
+}  // namespace
+
+void WriteListing(TNode* catalog, const std::string& path) {
+  std::FILE* out = std::fopen(path.c_str(), "w");
+  if (!out) throw std::runtime_error("cannot write " + path);
+  for (auto& disk : catalog->Children) ListFiles(out, disk.get(), "/" + disk->Caption + "/");
+  if (std::fclose(out) != 0) throw std::runtime_error("cannot write " + path);
 }
 
 }  // namespace tf::bench
