@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
   QApplication::setOrganizationName(QStringLiteral("Brenthorpe"));
   QApplication::setApplicationName(QStringLiteral("Tallowfen"));
   QApplication::setApplicationDisplayName(QStringLiteral("Tallowfen"));
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(DesktopAppId));
   QApplication::setWindowIcon(ProgramIcon());
   // Without a desktop's own icon theme (a bare X server), file types still get icons.
   if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
   services.Shell = &shell;
   services.DataHome = UserDataHome();
   services.ProgramPath = QCoreApplication::applicationFilePath().toStdString();
+  services.SystemDataDirs = SystemDataDirs();
 
   std::vector<std::string> paths;
   const QStringList args = QCoreApplication::arguments();  // without Qt's own options
