@@ -24,8 +24,9 @@ int ColumnCodeFor(TListSender sender, int column, const TItemRec* rec) {
       static constexpr int items[] = {0, 1, 2, 3, 7, 8, 9};
       static constexpr int disks[] = {0, NoColumn, 2, 4, 10, 1, NoColumn};
       if (column >= 7) return NoColumn;
-      bool item = rec && (KindOf(rec) == ikFile || KindOf(rec) == ikFolder);
-      return item ? items[column] : disks[column];
+      // Disk rows have columns of their own; catalogs show what files and folders show.
+      bool disk = rec && KindOf(rec) == ikDisk;
+      return disk ? disks[column] : items[column];
     }
   }
   return NoColumn;

@@ -97,6 +97,8 @@ TEST(DosDates, ListColumnsAreEmptyForUnknownDates) {
 TEST(DosDates, FormatFileDateSaysUnknownForInvalidValues) {
   EXPECT_EQ(FormatFileDate(TDateFormat::ShortDate, Dos(2001, 2, 3)), "2001-02-03");
   EXPECT_EQ(FormatFileDate(TDateFormat::ShortTime, Dos(2001, 2, 3, 14, 30)), "14:30");
+  EXPECT_EQ(FormatFileDate(TDateFormat::LongDate, Dos(2001, 2, 3)), "3 February 2001");
+  EXPECT_EQ(FormatFileDate(TDateFormat::LongDate, Dos(2001, 12, 31)), "31 December 2001");
   EXPECT_EQ(FormatFileDate(TDateFormat::ShortDate, 0), "(unknown)");
   EXPECT_EQ(FormatFileDate(TDateFormat::LongTime, Dos(1981, 2, 29)), "(unknown)");
 }

@@ -132,13 +132,16 @@ TEST(ColumnMaps, EachListMapsItsColumns) {
   std::vector<int> search;
   for (int c = 0; c < 9; ++c) search.push_back(ColumnCodeFor(TListSender::SearchResults, c, file));
   EXPECT_EQ(search, (std::vector<int>{0, 1, 2, 3, 4, 7, 8, 9, NoColumn}));
-  std::vector<int> userItem, userDisk;
+  std::vector<int> userItem, userDisk, userCatalog;
   for (int c = 0; c < 8; ++c) {
     userItem.push_back(ColumnCodeFor(TListSender::UserList, c, file));
     userDisk.push_back(ColumnCodeFor(TListSender::UserList, c, disk->Record));
+    userCatalog.push_back(ColumnCodeFor(TListSender::UserList, c, disk->Parent->Record));
   }
   EXPECT_EQ(userItem, (std::vector<int>{0, 1, 2, 3, 7, 8, 9, NoColumn}));
   EXPECT_EQ(userDisk, (std::vector<int>{0, NoColumn, 2, 4, 10, 1, NoColumn, NoColumn}));
+  // Only disk rows have columns of their own; a catalog row is mapped like a file's.
+  EXPECT_EQ(userCatalog, userItem);
   EXPECT_EQ(ColumnCodeFor(TListSender::MainList, -1, file), NoColumn);
 }
 
