@@ -1,6 +1,7 @@
 # bash completion for tallowfen-cli                                  -*- shell-script -*-
 # Completes sub-commands, their options and arguments: catalog files (*.ctf) where a catalog
 # is asked for, folders for the folder or mount point to read, any file for an archive.
+# Items inside a catalog (set-category) are not completed.
 
 _tallowfen_cli_files()
 {
@@ -24,8 +25,9 @@ _tallowfen_cli_dirs()
 _tallowfen_cli()
 {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local commands="dump drives list-archive scan update"
-    local valued="--catalog --name --label --serial --media --fs"
+    local commands="dump drives list-archive scan update categories set-category"
+    local scanValued="--catalog --name --label --serial --media --fs"
+    local valued="$scanValued --category --flag"
     local switches="--archives --no-archives --diz --no-diz --descript-ion --no-descript-ion
         --files-bbs --no-files-bbs --comments --no-comments --keep-current --no-keep-current
         --ignore-hidden-files --no-ignore-hidden-files --ignore-hidden-folders
@@ -64,7 +66,7 @@ _tallowfen_cli()
                 --name | --label | --serial | --fs) return ;;
             esac
             if [[ $cur == -* ]]; then
-                local options="--help $valued $switches"
+                local options="--help $scanValued $switches"
                 [[ $cmd == update ]] && options=${options/--catalog /}
                 COMPREPLY=($(compgen -W "$options" -- "$cur"))
             elif [[ $cmd == scan ]]; then
@@ -86,6 +88,24 @@ _tallowfen_cli()
             ;;
         drives)
             [[ $cur == -* ]] && COMPREPLY=($(compgen -W "--help" -- "$cur"))
+            ;;
+        categories)
+            if [[ $cur == -* ]]; then
+                COMPREPLY=($(compgen -W "--help --json" -- "$cur"))
+            elif ((args == 0)); then
+                _tallowfen_cli_files '*.ctf'
+            fi
+            ;;
+        set-category)
+            # set-category CATALOG.ctf ITEM... : items are paths inside the catalog
+            case $prev in
+                --category | --flag) return ;;
+            esac
+            if [[ $cur == -* ]]; then
+                COMPREPLY=($(compgen -W "--help --category --no-category --flag" -- "$cur"))
+            elif ((args == 0)); then
+                _tallowfen_cli_files '*.ctf'
+            fi
             ;;
     esac
 } &&

@@ -13,6 +13,8 @@ int main(int argc, char** argv) {
   tf::cli::AddListArchiveCommand(app, action);
   tf::cli::AddScanCommand(app, action);
   tf::cli::AddUpdateCommand(app, action);
+  tf::cli::AddCategoriesCommand(app, action);
+  tf::cli::AddSetCategoryCommand(app, action);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
