@@ -16,6 +16,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QProxyStyle>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -676,7 +677,11 @@ void TMainForm::ListViewDblClick() {
 }
 
 void TMainForm::TreeOrListEnter(bool alt) {
-  (void)alt;  // Alt+Enter opens the properties once that command exists
+  // Alt+Enter: the properties, when that command is offered; otherwise as Enter.
+  if (alt && MenuProperties->isVisible() && MenuProperties->isEnabled()) {
+    PropertiesClick(TCommandSource::Toolbar);
+    return;
+  }
   if (ActiveListView()->hasFocus()) ListViewDblClick();
 }
 
@@ -907,6 +912,11 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress: {
       auto* key = static_cast<QKeyEvent*>(event);
       if (ItemKeyPress(watched, key)) return true;
+      if (watched == DBTree && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+          (key->modifiers() & Qt::AltModifier)) {
+        TreeOrListEnter(true);
+        return true;
+      }
       if (watched != ListView && watched != IconView) break;
       if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
         TreeOrListEnter(key->modifiers() & Qt::AltModifier);
@@ -930,6 +940,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
       break;
     case QEvent::Resize:
       if (watched == statusBar()) LayoutStatusPanels();
+      break;
+    case QEvent::MouseButtonRelease:
+      if (watched == StatusItem && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        StatusBarClick();
       break;
     default: break;
   }

@@ -170,8 +170,14 @@ TAddDiskForm::TAddDiskForm(TServices services, QWidget* parent)
   CancelBtn = new QPushButton(QStringLiteral("Cancel"));
   CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
   CancelBtn->setAutoDefault(false);
+  DiskInfoBtn = new QPushButton(QStringLiteral("Disk &Info"));
+  DiskInfoBtn->setObjectName(QStringLiteral("DiskInfoBtn"));
+  DiskInfoBtn->setAutoDefault(false);
+  DiskInfoBtn->setEnabled(false);
+  DiskInfoBtn->setVisible(bool(s_.DiskInfo));
   buttons->addWidget(DefaultCheck);
   buttons->addStretch();
+  buttons->addWidget(DiskInfoBtn);
   buttons->addWidget(OKBtn);
   buttons->addWidget(CancelBtn);
   layout->addLayout(buttons);
@@ -184,6 +190,7 @@ TAddDiskForm::TAddDiskForm(TServices services, QWidget* parent)
 
   connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+  connect(DiskInfoBtn, &QPushButton::clicked, this, [this] { DiskInfoBtnClick(); });
   connect(DatabaseList, &QComboBox::activated, this, [this] { DatabaseListChange(); });
   connect(AddFolderBtn, &QPushButton::clicked, this, [this] { AddFolderClick(); });
   connect(RemoveFolderBtn, &QPushButton::clicked, this, [this] { RemoveFolderClick(); });
@@ -353,7 +360,15 @@ void TAddDiskForm::ClearSelection() {
   matches_.clear();
   for (TDriveButton* b : buttons_) b->setChecked(false);
   OKBtn->setEnabled(false);
+  DiskInfoBtn->setEnabled(false);
   RemoveFolderBtn->setEnabled(false);
+}
+
+void TAddDiskForm::DiskInfoBtnClick() {
+  if (!letter_ || !s_.DiskInfo) return;
+  int index = DatabaseList->currentIndex();
+  TNode* catalog = index >= 0 && index < int(catalogs_.size()) ? catalogs_[std::size_t(index)] : nullptr;
+  s_.DiskInfo(image_, letter_, catalog);
 }
 
 void TAddDiskForm::DriveButtonClick(char letter) {
@@ -386,6 +401,7 @@ void TAddDiskForm::DriveButtonClick(char letter) {
   letter_ = letter;
   for (TDriveButton* b : buttons_) b->setChecked(b == button);
   OKBtn->setEnabled(!catalogs_.empty());
+  DiskInfoBtn->setEnabled(true);
   RemoveFolderBtn->setEnabled(IsFolderDrive(letter));
   LookUpExistingDisk();
   UpdateStatus();

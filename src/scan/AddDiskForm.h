@@ -82,6 +82,9 @@ class TAddDiskForm final : public QDialog {
     std::function<QIcon(uint8_t mediaType)> DriveIcon;
     // Where folder drives are kept; null: folders cannot be added as drives here.
     TSettingsKey* FolderDrives = nullptr;
+    // "Disk &Info": the properties of the volume read from the selected drive, with the
+    // catalog chosen; the button is there only when this is given.
+    std::function<void(const TDiskRec& volume, char drive, TNode* catalog)> DiskInfo;
   };
 
   explicit TAddDiskForm(TServices services, QWidget* parent = nullptr);
@@ -103,6 +106,7 @@ class TAddDiskForm final : public QDialog {
   void DriveButtonClick(char letter);
   void DatabaseListChange();
   void OKBtnClick();
+  void DiskInfoBtnClick();
   // The job of the last OK.
   const TScanJob& Job() const { return job_; }
 
@@ -137,6 +141,7 @@ class TAddDiskForm final : public QDialog {
   QCheckBox* DefaultCheck = nullptr;
   QPushButton* OKBtn = nullptr;
   QPushButton* CancelBtn = nullptr;
+  QPushButton* DiskInfoBtn = nullptr;
   QPushButton* AddFolderBtn = nullptr;
   QPushButton* RemoveFolderBtn = nullptr;
   QLabel* EmptyDriveLabel = nullptr;

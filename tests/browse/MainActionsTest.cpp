@@ -211,11 +211,13 @@ class MainActionsTest : public QObject {
       QVERIFY2(w, b.Name);
       QCOMPARE(w->defaultAction()->toolTip(), QLatin1String(b.Hint));
     }
-    // Commands that do not exist yet are nowhere to be seen.
+    // Commands whose windows are not given are nowhere to be seen.
     for (QAction* a : Form().findChildren<QAction*>()) {
-      for (const char* text : {"&Properties", "Properties", "Search for &Files", "View &User List",
-                               "Set Category and Flags", "Categories Setup", "&Report Generator"})
+      for (const char* text : {"Search for &Files", "&Report Generator"})
         QVERIFY2(a->text() != QLatin1String(text), text);
+      for (const char* text : {"&Properties", "View &User List", "Set &Category and Flags",
+                               "&Categories Setup", "Catalog &Info", "&Add to User List"})
+        if (a->text() == QLatin1String(text)) QVERIFY2(!a->isVisible(), text);
     }
 
     // Without the services the commands that need a medium are not shown.

@@ -93,11 +93,13 @@ struct TDesk {
     f.Root = dir.File("c");
     Make();
   }
-  void Make(TSettingsKey* folderDrives = nullptr, TDrives* other = nullptr) {
+  void Make(TSettingsKey* folderDrives = nullptr, TDrives* other = nullptr,
+            std::function<void(const TDiskRec&, char, TNode*)> diskInfo = {}) {
     TAddDiskForm::TServices s{other ? *other : drives, detector, prompts, tree, {}, {}, {},
                               folderDrives};
     s.Settings = [this] { return settings; };
     s.SaveDefaults = [this](const TScanSettings& x) { saved.push_back(x); };
+    s.DiskInfo = std::move(diskInfo);
     form = std::make_unique<TAddDiskForm>(std::move(s));
   }
   // A disk in a catalog with the volume data of the disc in D.
@@ -151,6 +153,35 @@ class AddDiskFormTest : public QObject {
     QVERIFY(!d.form->AddFolderBtn->isVisible());
     d.form->DriveButtonClick('D');
     test::Screenshot(d.form.get(), QStringLiteral("add-new-disk"));
+  }
+
+  void DiskInfoShowsTheSelectedVolume() {
+    TDesk d;
+    d.Open();
+    QVERIFY(!d.form->DiskInfoBtn->isVisible());  // nothing to show it with
+    struct TShown {
+      std::string Label;
+      char Drive = 0;
+      TNode* Catalog = nullptr;
+    };
+    std::vector<TShown> shown;
+    d.Make(nullptr, nullptr, [&](const TDiskRec& volume, char drive, TNode* catalog) {
+      shown.push_back({volume.VolumeLabel, drive, catalog});
+    });
+    d.Open();
+    QVERIFY(d.form->DiskInfoBtn->isVisible());
+    QCOMPARE(d.form->DiskInfoBtn->text(), QStringLiteral("Disk &Info"));
+    QVERIFY(!d.form->DiskInfoBtn->isEnabled());  // no drive yet
+    d.form->DriveButtonClick('D');
+    d.form->DatabaseList->setCurrentIndex(1);
+    QVERIFY(d.form->DiskInfoBtn->isEnabled());
+    d.form->DiskInfoBtn->click();
+    QCOMPARE(shown.size(), std::size_t(1));
+    QCOMPARE(shown[0].Label, std::string("Games"));
+    QCOMPARE(shown[0].Drive, 'D');
+    QCOMPARE(shown[0].Catalog, d.other);
+    d.form->DriveButtonClick('D');  // raised again: no volume
+    QVERIFY(!d.form->DiskInfoBtn->isEnabled());
   }
 
   void ButtonsGoInRowsOfTwoThirdsOfTheScreen() {
