@@ -17,6 +17,7 @@
 #include "app/OptionsForm.h"
 #include "browse/Main.h"
 #include "browse/WaitForm.h"
+#include "classify/ClassifyWindows.h"
 #include "platform/DesktopIntegration.h"
 #include "platform/Drives.h"
 #include "platform/SettingsStore.h"
@@ -72,6 +73,9 @@ TApp::TApp(const TAppServices& services, std::vector<std::string> arguments)
   items.Options = [this] { return Options(); };
   items.SetOptions = [this](const TOptions& o) { options_->SetOptions(o); };
   main_->SetServices(std::move(items));
+  // Properties, categories and the user list, behind the main window's commands.
+  classify_ = std::make_unique<TClassifyWindows>(TClassifyWindows::TServices{
+      *main_, tree_, *services_.Prompts, *progress_, [this] { return Options(); }, &settings});
 
   AutoSaveTimer = new QTimer(this);
   AutoSaveTimer->setObjectName(QStringLiteral("AutoSaveTimer"));
@@ -150,6 +154,7 @@ void TApp::ApplySettings() {
   main_->SetFonts(SlotFont(o, FontCatalogTree, QApplication::font()),
                   SlotFont(o, FontFileList, QApplication::font()),
                   SlotFont(o, FontTips, QToolTip::font()));
+  classify_->ApplySettings(o, SlotFont(o, FontProperties, QApplication::font()));
   ApplyAutoSaveSettings();
 }
 
@@ -298,6 +303,8 @@ bool TApp::CloseRequest() {
     notice->show();
     notice->repaint();
   }
+  // The user list goes with the main window, before the catalogs its items belong to.
+  classify_->ProgramClosing();
   QApplication::processEvents();
   main_->LockUpdates();
   catalogs_->CloseAllCatalogs(false);

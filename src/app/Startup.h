@@ -18,6 +18,7 @@ class QTimer;
 
 namespace tf {
 
+class TClassifyWindows;
 class TDrives;
 class TMainForm;
 class TMediaDetector;
@@ -62,6 +63,7 @@ class TApp final : public QObject, public TOpenCatalogsHost {
   void Start();
 
   TMainForm& MainForm() { return *main_; }
+  TClassifyWindows& Classify() { return *classify_; }
   TCatalogTree& Tree() { return tree_; }
   TOpenCatalogs& Catalogs() { return *catalogs_; }
   TOptionsForm& OptionsForm() { return *options_; }
@@ -120,6 +122,7 @@ class TApp final : public QObject, public TOpenCatalogsHost {
   std::unique_ptr<TMediaForm> mediaForm_;
   std::unique_ptr<TMediaDetector> media_;
   std::unique_ptr<TOpenCatalogs> catalogs_;
+  std::unique_ptr<TClassifyWindows> classify_;
   QPointer<TSplashForm> splash_;
   bool firstIdleDone_ = false;
   bool shutDown_ = false;

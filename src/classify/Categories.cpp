@@ -162,7 +162,7 @@ bool TCategoriesSetup::Rename(int index, std::string_view name) {
   if (index < 0 || index >= int(list_.size())) return false;
   TCategoryEntry& e = list_[std::size_t(index)];
   Selected = index;
-  if (e.Name == name) return false;
+  if (e.Name == name || name.empty()) return false;  // a category keeps some name
   e.Name = std::string(name);
   dirty_ = true;
   return true;

@@ -122,7 +122,8 @@ class TCategoriesSetup {
   // Adds a category with the lowest free ID, marked new; false when nothing was added. The
   // new entry is selected. Names are not checked for duplicates.
   bool Add(std::string_view name);
-  // Gives an entry a new name (its ID and place stay); false when the name is the same.
+  // Gives an entry a new name (its ID and place stay); false when the name is the same or
+  // empty.
   bool Rename(int index, std::string_view name);
   // Deletes an entry, asking first unless it is new; false when it stays.
   bool Delete(int index);

@@ -6,11 +6,15 @@
 #include <QSplitter>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include "settings/Options.h"
 #include "app/OptionsForm.h"
 #include "app/Startup.h"
 #include "browse/Main.h"
+#include "classify/ClassifyWindows.h"
+#include "classify/UserList.h"
+#include "classify/UserListForm.h"
 #include "platform/MemorySettings.h"
 #include "platform/ScriptedPrompts.h"
 #include "platform/Shell.h"
@@ -211,6 +215,30 @@ class StartupTest : public QObject {
     rig.prompts.Answers.push_back(TAnswer::No);
     QVERIFY(app.MainForm().close());
     QCOMPARE(app.Tree().CatalogCount(), 0);
+  }
+
+  void ClosingTheProgramHidesAndEmptiesTheUserList() {
+    test::TTempDir dir;
+    TRig rig;
+    std::string a = MakeCatalog(dir, "a.ctf", "A");
+    {
+      TApp app(rig.Services(), {a});
+      app.Start();
+      app.FirstIdle();
+      TNode* disk = app.Tree().Catalog(0)->Child(0);
+      app.MainForm().SelectNode(disk);
+      app.MainForm().FocusTree();
+      QTRY_VERIFY(app.MainForm().DBTree->hasFocus());
+      app.MainForm().MenuAddUser->trigger();
+      app.MainForm().MenuUserList->trigger();
+      QVERIFY(app.Classify().UserListWindow()->isVisible());
+      QCOMPARE(app.Classify().UserList()->Count(), 1);
+      QVERIFY(app.MainForm().close());
+      QVERIFY(!app.Classify().UserListWindow()->isVisible());
+      QCOMPARE(app.Classify().UserList()->Count(), 0);
+    }
+    // The user list's tool bar keeps its place in the settings.
+    QVERIFY(rig.settings.ReadBinary("UserListToolbar").has_value());
   }
 
   void AutoSaveWaitsForTheTimerAndSaves() {

@@ -85,6 +85,7 @@ TEST_F(Setup, NewCategoriesTakeTheLowestFreeIdAndNameOrder) {
   // A renamed entry keeps its place and its ID; the commit writes the window's order.
   ASSERT_TRUE(setup.Rename(IndexOf("Books"), "Zines"));
   EXPECT_FALSE(setup.Rename(IndexOf("Music"), "Music"));
+  EXPECT_FALSE(setup.Rename(IndexOf("Music"), ""));
   setup.Ok(NoProgress());
   std::vector<std::string> stored;
   for (const TCategory& c : Rec(cat).Categories) stored.push_back(c.Name + "=" + std::to_string(c.Id));
