@@ -249,8 +249,8 @@ std::string DiskDifferences(const TDiskRec& medium, const TDiskRec& disk) {
   if (medium.MediaType != disk.MediaType)
     line("media type", MediaTypeName(disk.MediaType), MediaTypeName(medium.MediaType));
   if (DiskBytes(&medium, 0) != DiskBytes(&disk, 0))
-    line("capacity", std::to_string(DiskBytes(&disk, 0) / SizeScale) + " bytes",
-         std::to_string(DiskBytes(&medium, 0) / SizeScale) + " bytes");
+    line("capacity", std::to_string(DiskBytes(&disk, 0)) + " bytes",
+         std::to_string(DiskBytes(&medium, 0)) + " bytes");
   return out;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,10 +50,36 @@ std::string CheckTree(TCatalogTree& tree);
 std::string DescribeTree(TNode* node);
 
 struct TCliResult {
-  int Status = -1;
+  int Status = -1;  // the exit status; -1 when a signal ended the process
+  int Signal = 0;   // the signal that ended it
   std::string Out;
   std::string Err;
 };
-TCliResult RunCli(const std::vector<std::string>& args);
+// What a run of the CLI gets besides its arguments.
+struct TCliOptions {
+  std::vector<std::string> Env;      // NAME=value, added to the environment
+  std::function<void()> InChild;     // runs in the child just before the program starts
+};
+TCliResult RunCli(const std::vector<std::string>& args, const TCliOptions& options = {});
+
+// A run of the CLI that goes on beside the test.
+class TCliProcess {
+ public:
+  explicit TCliProcess(const std::vector<std::string>& args, const TCliOptions& options = {});
+  ~TCliProcess();  // kills the process if it still runs
+  TCliProcess(const TCliProcess&) = delete;
+  TCliProcess& operator=(const TCliProcess&) = delete;
+  int Pid() const { return pid_; }
+  // What it wrote to stderr so far.
+  std::string ErrSoFar() const;
+  // Waits (polling, up to a minute) until stderr holds text; false when it never came.
+  bool WaitForErr(const std::string& text) const;
+  TCliResult Wait();
+
+ private:
+  TTempDir dir_;
+  std::string out_, err_;
+  int pid_ = -1;
+};
 
 }  // namespace tf::test
