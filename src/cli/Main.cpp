@@ -1,6 +1,9 @@
 #include <CLI/CLI.hpp>
+#include <iostream>
+#include <new>
 
 #include "cli/Commands.h"
+#include "store/ReadAhead.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Tallowfen disk cataloguer: catalog files from the command line",
@@ -19,5 +22,12 @@ int main(int argc, char** argv) {
     int rc = app.exit(e);
     return rc == 0 ? tf::cli::ExitOk : tf::cli::ExitUsage;
   }
-  return action ? action() : tf::cli::ExitUsage;
+  if (!action) return tf::cli::ExitUsage;
+  try {
+    return action();
+  } catch (const std::bad_alloc&) {
+    // A catalog can hold more than memory takes: an error to report, never an abort.
+    std::cerr << tf::MsgOutOfMemory << '\n';
+    return tf::cli::ExitFailed;
+  }
 }

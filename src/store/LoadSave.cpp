@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <new>
 #include <vector>
 
 namespace tf {
@@ -69,9 +70,14 @@ class TRecordReader {
   void Skip(int64_t n) {
     if (!s_.Skip(n)) StructureError();
   }
+  // Nothing is allocated for more bytes than the file still has.
+  void NeedRemaining(std::size_t n) {
+    if (int64_t(n) > s_.Size() - s_.Position()) StructureError();
+  }
   // A Text16: at most MaxText16 bytes are kept (never a split character), the rest skipped.
   std::string Text16() {
     uint16_t len = U16();
+    NeedRemaining(len);
     std::string s(len, '\0');
     Need(s.data(), len);
     if (len > MaxText16) s.resize(CutLength(s, MaxText16));
@@ -80,6 +86,7 @@ class TRecordReader {
   void SkipText16() { Skip(U16()); }
   std::string Text8(std::size_t keep) {
     uint8_t len = U8();
+    NeedRemaining(len);
     std::string s(len, '\0');
     Need(s.data(), len);
     if (s.size() > keep) s.resize(CutLength(s, keep));
@@ -122,11 +129,17 @@ std::vector<std::unique_ptr<TNode>> ReadFolderLevel(TRecordReader& r, int level,
   std::vector<std::unique_ptr<TNode>> nodes;
   try {
     TFolderRec* added = nullptr;
+    // The records are a pre-order walk: each one is at level 1 or more, and at most one
+    // deeper than the record before it (the first at most one deeper than the parent). A
+    // level that cannot follow its predecessor would hide a whole subtree.
+    int previous = level - 1;
     while (r.Position() < block.End) {
       int64_t recordPos = r.Position();
       uint8_t kindFlags = r.U8();
       if ((kindFlags & 7) != ikFolder) StructureError();
       int recordLevel = r.U8();
+      if (recordLevel < 1 || recordLevel > previous + 1) StructureError();
+      previous = recordLevel;
       if (added && recordLevel > level) {
         added->SubfoldersOffset = int32_t(recordPos - block.Start);
         added->Node->HasButton = true;
@@ -338,7 +351,8 @@ void ParseFileList(TItemRec* container, const uint8_t* data, std::size_t length)
   if (count == 0) return;
 
   uint8_t fileKind = uint8_t(ikFile | (container->KindFlags & InArchive));
-  auto* block = static_cast<char*>(::operator new(blockSize));
+  auto* block = static_cast<char*>(::operator new(blockSize, std::nothrow));
+  if (!block) throw std::bad_alloc();
   char* at = block;
   TFileRec* last = nullptr;
   bool described = false;
@@ -386,10 +400,15 @@ void LoadFiles(TNode* node) {
   int32_t length = *info.FilesLength;
   if (offset >= 0 && length > 0) {
     if (offset > disk->BlockLength || length > disk->BlockLength - offset) StructureError();
-    std::vector<uint8_t> data(static_cast<std::size_t>(length));
+    if (disk->BlockOffset + offset + length > cat->Stream->Size()) StructureError();
+    // A list can be as large as the file: running out of memory is an error to report (a
+    // std::bad_alloc), never an abort.
+    std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[std::size_t(length)]);
+    if (!data) throw std::bad_alloc();
     cat->Stream->Seek(disk->BlockOffset + offset);
-    if (cat->Stream->Read(data.data(), data.size()) != data.size()) StructureError();
-    ParseFileList(rec, data.data(), data.size());
+    if (cat->Stream->Read(data.get(), std::size_t(length)) != std::size_t(length))
+      StructureError();
+    ParseFileList(rec, data.get(), std::size_t(length));
   }
   *info.FilesLoaded = 1;
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <new>
 
 #include "store/LoadSave.h"
 
@@ -157,6 +158,12 @@ void TOpenCatalogs::OpenCatalogs(std::vector<std::string>& paths, TLoadKind kind
                              e.what(),
                          TButtons::Ok, TIcon::Error);
       }
+    } catch (const std::bad_alloc&) {
+      if (interactive) progress_.End();
+      prompts_.Message("Load error",
+                       "An error occured while trying to load catalog file " + path + ".\r" +
+                           MsgOutOfMemory,
+                       TButtons::Ok, TIcon::Error);
     } catch (const std::exception&) {
       // Anything else: the partly read catalog is gone with its node; no message.
     }
