@@ -6,8 +6,9 @@
 // the volume data of the file system that holds ROOT, unless --label, --serial, --media or
 // --fs say otherwise. On success one JSON object is printed on stdout:
 //   {"name":"...","files":N,"folders":N,"archiveEntries":N}
-// A progress bar goes to stderr when it is a terminal; Ctrl+C cancels the scan and leaves
-// the catalog file untouched.
+// A progress bar goes to stderr when it is a terminal. Ctrl+C (or SIGTERM, SIGHUP) cancels
+// the scan and leaves the catalog file untouched; during the save it waits for the save to
+// end. Writers of one catalog take turns (TCatalogLock): a second scan or update waits.
 
 #include <signal.h>
 #include <unistd.h>
@@ -23,6 +24,7 @@
 
 #include "app/ScanOptions.h"
 #include "cli/Commands.h"
+#include "cli/Signals.h"
 #include "platform/DirEnum.h"
 #include "platform/Drives.h"
 #include "platform/LinuxDrives.h"
@@ -31,32 +33,12 @@
 #include "platform/Prompts.h"
 #include "scan/AddDisk.h"
 #include "scan/Utils.h"
+#include "store/CatalogFiles.h"
 #include "store/LoadSave.h"
 
 namespace tf::cli {
 
 namespace {
-
-volatile sig_atomic_t interrupted = 0;
-extern "C" void OnInterrupt(int) { interrupted = 1; }
-
-// Ctrl+C cancels the scan (between two entries) instead of killing the process.
-class TInterruptGuard {
- public:
-  TInterruptGuard() {
-    interrupted = 0;
-    struct sigaction sa {};
-    sa.sa_handler = OnInterrupt;
-    sigemptyset(&sa.sa_mask);
-    ::sigaction(SIGINT, &sa, &old_);
-  }
-  ~TInterruptGuard() { ::sigaction(SIGINT, &old_, nullptr); }
-  TInterruptGuard(const TInterruptGuard&) = delete;
-  TInterruptGuard& operator=(const TInterruptGuard&) = delete;
-
- private:
-  struct sigaction old_ {};
-};
 
 // A one-line progress bar on stderr, redrawn at most ten times a second; nothing at all when
 // stderr is not a terminal.
@@ -82,7 +64,7 @@ class TTerminalProgress final : public TProgress {
     done_ += amount;
     Draw(false);
   }
-  bool Cancelled() override { return interrupted != 0; }
+  bool Cancelled() override { return TStopSignals::Received() != 0; }
   void End() override { Clear(); }
 
  private:
@@ -271,6 +253,21 @@ int RunScan(TScanArgs& a, bool update) {
       return Fail(a.Root + ": " + std::error_code(probe.Errno(), std::generic_category()).message());
   }
 
+  // Writers of one catalog take turns: the lock is held from reading the catalog to saving
+  // it, so that a second writer works on what the first one saved.
+  TStopSignals stopSignals;
+  TCatalogLock lock(a.Catalog);
+  try {
+    if (!lock.Lock(false)) {
+      std::cerr << "Waiting for another program to finish with " << a.Catalog << "...\n";
+      if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
+      lock.Lock(true);
+    }
+  } catch (const std::exception& e) {
+    if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
+    return Fail(a.Catalog + ": " + e.what());
+  }
+
   TCatalogTree tree;
   TNode* catalog = nullptr;
   try {
@@ -279,12 +276,17 @@ int RunScan(TScanArgs& a, bool update) {
     } else if (update) {
       return Fail(a.Catalog + ": no such catalog file");
     } else {
-      auto node = MakeNode("Catalog1", new TCatalogRec);
+      // Its file: the save then expects no file there, as now.
+      auto* rec = new TCatalogRec;
+      rec->FileName = a.Catalog;
+      auto node = MakeNode("Catalog1", rec);
       node->Bold = true;
       catalog = tree.AppendChild(tree.Root(), std::move(node));
     }
+    // A catalog that cannot be saved is refused before the scan, not after it.
+    CheckCanSave(a.Catalog);
   } catch (const std::exception& e) {
-    return Fail(a.Catalog + ": " + e.what());
+    return Fail(a.Catalog + ": " + ErrorText(e));
   }
 
   TNode* old = nullptr;
@@ -320,19 +322,31 @@ int RunScan(TScanArgs& a, bool update) {
   job.DiskName = a.NameOpt->count() ? a.Name : ProposedDiskName(medium, old, a.Settings);
 
   TTerminalProgress progress;
-  TScanResult result;
-  {
-    TInterruptGuard guard;
-    result = ScanDisk(job, drives, detector, progress);
+  TScanResult result = ScanDisk(job, drives, detector, progress);
+  if (result.Status != TScanStatus::Done) {
+    int status = Fail(result.Message);
+    if (int sig = TStopSignals::Received()) {
+      lock.Unlock();
+      TStopSignals::EndBy(sig);
+    }
+    return status;
   }
-  if (result.Status != TScanStatus::Done) return Fail(result.Message);
 
   try {
-    WriteCatalogFile(catalog, a.Catalog, progress);
+    // A signal waits for the save to end: the catalog is replaced whole or not at all.
+    TStopSignals::THold hold;
+    WriteCatalogFile(catalog, a.Catalog, progress, &lock);
   } catch (const std::exception& e) {
-    return Fail(SaveErrorText(a.Catalog, e.what()));
+    int status = Fail(SaveErrorText(a.Catalog, ErrorText(e)));
+    if (int sig = TStopSignals::Received()) {
+      lock.Unlock();
+      TStopSignals::EndBy(sig);
+    }
+    return status;
   }
   progress.End();
+  lock.Unlock();
+  if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
 
   nlohmann::ordered_json j;
   j["name"] = ToDisplay(result.Disk->Caption);

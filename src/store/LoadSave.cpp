@@ -13,6 +13,8 @@
 #include <new>
 #include <vector>
 
+#include "store/CatalogFiles.h"
+
 namespace tf {
 
 namespace {
@@ -643,25 +645,42 @@ void TCatalogWriter::WriteFileLists(TNode* node, int64_t blockStart, int64_t old
   }
 }
 
-// The target's folder, where the temporary file is made so that the rename stays on one
-// file system.
-std::string FolderOf(const std::string& path) {
-  std::filesystem::path p(path);
-  std::filesystem::path parent = p.parent_path();
-  return parent.empty() ? std::string(".") : parent.string();
+// The version of the file at path that a save may replace: for the catalog's own file, the
+// one it read (or none, for a catalog that was never saved); another path was chosen by the
+// user, who agreed to replace what is there. Exists false with check true: there must be none.
+struct TExpectedFile {
+  bool Check = false;
+  TFileIdentity Identity;
+};
+
+TExpectedFile ExpectedFileAt(const TCatalogRec* cat, const std::string& path) {
+  TExpectedFile e;
+  if (cat->FileName.empty()) return e;
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  bool own = path == cat->FileName ||
+             fs::absolute(path, ec).lexically_normal() ==
+                 fs::absolute(cat->FileName, ec).lexically_normal();
+  if (!own) return e;
+  e.Check = true;
+  if (cat->Stream) e.Identity = cat->Stream->Identity();
+  return e;
 }
 
-void SyncFolder(const std::string& folder) {
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
+// Refuses the save when another program replaced or rewrote the file since it was read. A
+// file that somebody removed is saved anew: nothing is overwritten then.
+void CheckStillExpected(const TExpectedFile& expected, const std::string& target) {
+  if (!expected.Check) return;
+  TFileIdentity now = IdentityOfPath(target);
+  if (!now.Exists) return;
+  if (!expected.Identity.Exists || !(now == expected.Identity))
+    throw ESaveRefused(MsgCatalogReplaced);
 }
 
 }  // namespace
 
-void WriteCatalogFile(TNode* catalogNode, const std::string& path, TProgress& progress) {
+void WriteCatalogFile(TNode* catalogNode, const std::string& path, TProgress& progress,
+                      TCatalogLock* heldLock) {
   auto* cat = static_cast<TCatalogRec*>(catalogNode->Record);
   std::lock_guard lock(cat->StreamLock);
 
@@ -669,46 +688,44 @@ void WriteCatalogFile(TNode* catalogNode, const std::string& path, TProgress& pr
   int64_t total = 0;
   for (auto& d : catalogNode->Children) total += FirstLevelBytes(d.get());
   progress.Begin("Saving catalog, please wait...", total > 0 ? total : 1);
-
-  std::string folder = FolderOf(path);
-  std::string temp = folder + "/.ctfXXXXXX";
-  int fd = ::mkstemp(temp.data());
   auto finish = [&] {
     progress.End();
     progress.SetStatus("");
   };
-  if (fd < 0) {
-    int err = errno;
-    finish();
-    throw EStreamError(SystemErrorText(err));
-  }
-  ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+
   std::unique_ptr<TReadAheadStream> newStream;
-  std::unique_ptr<TBufferedWriter> out;
   try {
-    // A new file gets the permissions of the one it replaces, or the usual ones.
-    struct stat st;
-    mode_t mode;
-    if (::stat(path.c_str(), &st) == 0) {
-      mode = st.st_mode & 07777;
-    } else {
-      mode_t mask = ::umask(0);
-      ::umask(mask);
-      mode = 0666 & ~mask;
+    std::string target = SaveTarget(path);
+    // Writers of this program take turns; one that holds the lock already passes it in. A
+    // lock that cannot be made (a folder that takes no file) leaves the failure to the save.
+    TCatalogLock ownLock(path);
+    if (!heldLock) {
+      bool free = true;
+      try {
+        free = ownLock.Lock(false);
+      } catch (const ENotRegularFile&) {
+        throw ESaveRefused(MsgNotRegularFile);
+      } catch (const EStreamError&) {
+      }
+      if (!free) throw ESaveRefused(MsgCatalogBusy);
     }
-    ::fchmod(fd, mode);
-    out = std::make_unique<TBufferedWriter>(fd);
-    TCatalogWriter w(catalogNode, *out, progress);
+    CheckReplaceable(target);
+    TExpectedFile expected = ExpectedFileAt(cat, path);
+    CheckStillExpected(expected, target);
+
+    TNewFile file(target);
+    TBufferedWriter out(file.Fd());
+    TCatalogWriter w(catalogNode, out, progress);
     w.Write();
-    out->Flush();
-    if (::fsync(fd) != 0) throw EStreamError(SystemErrorText(errno));
-    int closed = ::close(fd);
-    fd = -1;
-    if (closed != 0) throw EStreamError(SystemErrorText(errno));
-    // Opened before the rename, the reader follows the new file to its place.
-    newStream = std::make_unique<TReadAheadStream>(temp, 16384);
-    if (::rename(temp.c_str(), path.c_str()) != 0) throw EStreamError(SystemErrorText(errno));
-    SyncFolder(folder);
+    out.Flush();
+    file.TakeOwnerAndMode();
+    if (::fsync(file.Fd()) != 0) throw EStreamError(SystemErrorText(errno));
+    // The reader of the new file, on its own descriptor: it follows the file to its place.
+    int readFd = ::fcntl(file.Fd(), F_DUPFD_CLOEXEC, 0);
+    if (readFd < 0) throw EStreamError(SystemErrorText(errno));
+    newStream = std::make_unique<TReadAheadStream>(readFd, path, 16384);
+    CheckStillExpected(expected, target);
+    file.Replace();
 
     for (const auto& c : w.Containers) {
       TContainerInfo info = ContainerInfo(c.Rec);
@@ -724,8 +741,6 @@ void WriteCatalogFile(TNode* catalogNode, const std::string& path, TProgress& pr
       d.Disk->Changed = 0;
     }
   } catch (...) {
-    if (fd >= 0) ::close(fd);
-    ::unlink(temp.c_str());
     finish();
     throw;
   }
