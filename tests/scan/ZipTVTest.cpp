@@ -653,24 +653,41 @@ TEST(BuiltArchives, CabinetSetFailures) {
   EXPECT_EQ(List(dir.File("up.cab")).Error, ErrFileNotFound);
 }
 
-TEST(BuiltArchives, Zip64AndSaturatedSizes) {
+TEST(BuiltArchives, Zip64SizesTakeTheirSlotsInOrderAndSaturate) {
+  // The ZIP64 extra field holds, in this order, the uncompressed and the compressed size, but
+  // only those whose header field reads FFFFFFFFh.
+  constexpr uint32_t Big = 0xFFFFFFFFu;
+  struct {
+    const char* Name;
+    uint32_t HeaderPacked, HeaderUnpacked;
+    std::vector<uint64_t> Extra;
+    uint32_t Size, Packed;
+  } cases[] = {
+      {"both.bin", Big, Big, {3000000000u, 1000000000u}, 3000000000u, 1000000000u},
+      {"huge.iso", Big, Big, {6ull << 30, 5ull << 30}, Big, Big},
+      {"unpacked.bin", 100, Big, {3ull << 30}, 3221225472u, 100},
+      {"packed.bin", Big, 100, {2000000000u}, 100, 2000000000u},
+      {"short.bin", Big, Big, {3000000000u}, 3000000000u, Big},  // the second value is missing
+  };
+  std::vector<TZipEntry> entries;
+  for (const auto& c : cases) {
+    TBuf extra;
+    extra.U16(0x0001).U16(unsigned(8 * c.Extra.size()));
+    for (uint64_t v : c.Extra) extra.U64(v);
+    entries.push_back({c.Name, c.HeaderPacked, c.HeaderUnpacked, 6, FileTime, 0x20, 8, extra.S});
+    entries.push_back({"plain.txt", 2, 2, 5, FileTime, 0x21, 0});  // read right after it
+  }
   TTempDir dir;
-  TZipEntry big{"big.iso", 0xFFFFFFFFu, 0xFFFFFFFFu, 0x01020304, FileTime, 0x20, 8};
-  TBuf extra;
-  extra.U16(0x0001).U16(16).U64(6ull << 30).U64(5ull << 30);
-  big.Extra = extra.S;
-  TZipEntry small{"small.txt", 2, 2, 5, FileTime, 0x21, 0};
-  TBuf extra2;
-  extra2.U16(0x0001).U16(8).U64(3ull << 30);  // only the uncompressed size
-  TZipEntry three{"three.bin", 100, 0xFFFFFFFFu, 6, FileTime, 0x20, 8, extra2.S};
-  TListing l = List(Write(dir, "a.zip", Zip({big, small, three}, "", true)));
+  TListing l = List(Write(dir, "a.zip", Zip(entries, "", true)));
   EXPECT_EQ(l.Error, 0);
-  ASSERT_EQ(l.Entries.size(), 3u);
-  EXPECT_EQ(l.Entries[0].Size, 4294967295u);
-  EXPECT_EQ(l.Entries[0].Packed, 4294967295u);
-  EXPECT_EQ(l.Entries[1].Attr, 0x21u);
-  EXPECT_EQ(l.Entries[2].Size, 3221225472u);
-  EXPECT_EQ(l.Entries[2].Packed, 100u);
+  ASSERT_EQ(l.Entries.size(), 2 * std::size(cases));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(cases[i].Name);
+    EXPECT_EQ(l.Entries[2 * i].Size, cases[i].Size);
+    EXPECT_EQ(l.Entries[2 * i].Packed, cases[i].Packed);
+    EXPECT_EQ(l.Entries[2 * i + 1].Size, 2u);
+    EXPECT_EQ(l.Entries[2 * i + 1].Attr, 0x21u);
+  }
 }
 
 // ---------------------------------------------------------------------------------------
