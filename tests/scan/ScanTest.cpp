@@ -561,6 +561,53 @@ TEST_F(Scan, UpdateKeepsWhatBelongsToUnchangedItemsOnly) {
   EXPECT_EQ(Desc(At(disk, "Keep")), "");
 }
 
+TEST_F(Scan, UpdateKeepsCategoriesFlagsAndReservedBytesWithoutADescription) {
+  // What the user set by hand on one item each; "Grown.txt" changes on the medium.
+  struct {
+    const char* Name;  // as catalogued
+    bool Folder;
+    const char* Description;
+    uint8_t Category;
+    uint8_t Reserved;
+    bool Kept;
+  } cases[] = {
+      {"Category.txt", false, "", 0x42, 0, true},
+      {"Both.txt", false, "notes", 0x81, 0, true},
+      {"Described.txt", false, "notes", 0, 0, true},
+      {"Grown.txt", false, "", 0x42, 0, false},
+      {"Catdir", true, "", 0x05, 0, true},
+      {"Resdir", true, "", 0, 9, true},
+  };
+  tree.File("category.txt", "c").File("both.txt", "b").File("described.txt", "d")
+      .File("grown.txt", "g").Folder("CATDIR").Folder("RESDIR");
+  TNode* disk = Scanned("Disk");
+  auto record = [&](const char* name, bool folder) -> TItemRec* {
+    if (folder) return At(disk, name) ? At(disk, name)->Record : nullptr;
+    return FileIn(disk, name);
+  };
+  for (const auto& c : cases) {
+    TItemRec* rec = record(c.Name, c.Folder);
+    ASSERT_TRUE(rec) << c.Name;
+    DescriptionOf(rec)->Assign(c.Description);
+    *CategoryFlagsOf(rec) = c.Category;
+    if (c.Folder) static_cast<TFolderRec*>(rec)->Reserved = c.Reserved;
+  }
+  SaveAndReopen();
+  tree.File("grown.txt", "gg");
+  disk = Run("Disk", catalog->Child(0)).Disk;
+  ASSERT_TRUE(disk);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TItemRec* rec = record(c.Name, c.Folder);
+    ASSERT_TRUE(rec);
+    EXPECT_EQ(DescriptionOf(rec)->Str(), c.Kept ? c.Description : "");
+    EXPECT_EQ(*CategoryFlagsOf(rec), c.Kept ? c.Category : 0);
+    if (c.Folder) {
+      EXPECT_EQ(static_cast<TFolderRec*>(rec)->Reserved, c.Kept ? c.Reserved : 0);
+    }
+  }
+}
+
 TEST_F(Scan, AKeptDescriptionStopsTheDescriptionFilesOfItsFolder) {
   tree.File("a.txt", "").File("DESCRIPT.ION", "a.txt from the file\r\n");
   TNode* disk = Scanned("Disk");
