@@ -231,6 +231,7 @@ void TApp::ShowSelection() {
   main_->UpdateActions(true);
 }
 void TApp::SortItemList() { main_->SortItems(true); }
+void TApp::UpdateCommands() { main_->UpdateActions(true); }
 void TApp::ExpandNode(TNode* node) { main_->ExpandNode(node); }
 void TApp::FocusTree() { main_->FocusTree(); }
 

@@ -32,6 +32,9 @@ class TOpenCatalogsHost {
   virtual void ShowSelection() {}
   // The item list must be sorted again (after opening).
   virtual void SortItemList() {}
+  // The command states must be refreshed (after Close All, whose closes ran while the
+  // display updates were suspended).
+  virtual void UpdateCommands() {}
   // The search window rebuilds its scope tree and category list, if it exists.
   virtual void RebuildSearchScope() {}
   virtual void ExpandNode(TNode* /*node*/) {}

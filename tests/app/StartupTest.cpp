@@ -124,6 +124,29 @@ class StartupTest : public QObject {
     QCOMPARE(Captions(app.Tree()), (std::vector<std::string>{"Catalog1", "Catalog2"}));
   }
 
+  void ClosingTheLastCatalogGreysItsCommandsEitherWay() {
+    test::TTempDir dir;
+    TRig rig;
+    std::string a = MakeCatalog(dir, "a.ctf", "A");
+    for (bool all : {true, false}) {
+      TApp app(rig.Services(), {a});
+      app.Start();
+      app.FirstIdle();
+      TMainForm& form = app.MainForm();
+      form.SelectNode(app.Tree().Catalog(0)->Child(0));  // the disk: everything applies
+      QAction* commands[] = {form.MenuBackLevel,  form.MenuOpenExplorer, form.MenuEditDesc,
+                             form.MenuAddDisk,    form.MenuLargeIcons,   form.MenuDetails,
+                             form.ButtonSort[0],  form.MenuReverseSort,  form.MenuCloseAll};
+      for (QAction* c : commands) QVERIFY2(c->isEnabled(), qPrintable(c->objectName()));
+      rig.prompts.Answers = {TAnswer::Ok};  // Close All asks first
+      (all ? form.MenuCloseAll : form.MenuClose)->trigger();
+      QCOMPARE(app.Tree().CatalogCount(), 0);
+      for (QAction* c : commands)
+        QVERIFY2(!c->isEnabled(), qPrintable((all ? "Close All: " : "Close: ") + c->objectName()));
+      QVERIFY(!form.MenuSortItems->isEnabled());
+    }
+  }
+
   void SaveAsOntoAnotherOpenCatalogAsksAgain() {
     test::TTempDir dir;
     TRig rig;
