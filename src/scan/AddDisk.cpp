@@ -102,7 +102,8 @@ TNode* AppendFolder(TNode* parent, std::string name, const TDirEntry& entry, boo
 class TDiskScanner {
  public:
   TDiskScanner(const TScanSettings& settings, TDrives& drives, char letter, TNode* diskNode,
-               TProgress& progress, const TKeptDescriptions* kept, bool countEntries)
+               TProgress& progress, const TKeptDescriptions* kept, bool countEntries,
+               const std::function<void(TNode*)>& sortChildren)
       : s_(settings),
         drives_(drives),
         letter_(letter),
@@ -110,7 +111,8 @@ class TDiskScanner {
         disk_(static_cast<TDiskRec*>(diskNode->Record)),
         progress_(progress),
         kept_(kept),
-        countEntries_(countEntries) {
+        countEntries_(countEntries),
+        sortChildren_(sortChildren) {
     desc_.KeepCurrent = s_.KeepCurrentCheck;
     desc_.Truncate = s_.DescTruncCheck;
     desc_.TruncLines = s_.DescTruncEdit;
@@ -197,6 +199,7 @@ class TDiskScanner {
   TProgress& progress_;
   const TKeptDescriptions* kept_;
   bool countEntries_;
+  const std::function<void(TNode*)>& sortChildren_;
   TDescImport desc_;
   uint64_t clusterSize_ = 0;
   bool caseInsensitive_ = false;
@@ -308,7 +311,10 @@ void TDiskScanner::ScanFolder(TNode* node, TDirEnum& dir, bool keptAbove, int le
   if (!keptHere) ReadDescriptionFiles(node, dir, keptAbove, diz, bbs, ion);
 
   if (!countEntries_) progress_.Advance(int64_t(std::min<uint64_t>(clusters, INT64_MAX)));
-  SortFolderChildren(node);
+  if (sortChildren_)
+    sortChildren_(node);
+  else
+    SortFolderChildren(node);
 }
 
 void TDiskScanner::AddSubfolder(TNode* node, TDirEnum& dir, const TDirEntry& entry, int level,
@@ -584,7 +590,8 @@ TScanResult ScanDisk(const TScanJob& job, TDrives& drives, TMediaDetector& detec
     }
     progress.Begin(WaitScanning, countEntries ? 0 : used);
     TDiskScanner scanner(job.Settings, drives, letter, diskNode.get(), progress,
-                         old && job.Settings.KeepCurrentCheck ? &kept : nullptr, countEntries);
+                         old && job.Settings.KeepCurrentCheck ? &kept : nullptr, countEntries,
+                         job.SortChildren);
     scanner.Run();
     --disk->TotalFolders;  // the walk counted the root
     result.Files = scanner.Files;
