@@ -120,7 +120,6 @@ TMainForm::TMainForm(TCatalogTree& tree, TUserPrompts& prompts, QWidget* parent)
   listStack_ = new QStackedWidget;
   listStack_->addWidget(IconView);
   listStack_->addWidget(ListView);
-  listStack_->setCurrentWidget(ListView);
 
   splitter_ = new QSplitter(Qt::Horizontal);
   splitter_->addWidget(DBTree);
@@ -172,6 +171,7 @@ TMainForm::TMainForm(TCatalogTree& tree, TUserPrompts& prompts, QWidget* parent)
 
   ApplyBrowseSettings(options_);
   SizeColumns();
+  SetViewStyle(ViewLargeIcons);  // the start state; a saved state replaces it
   UpdateActions(true);
   ShowStatusText({}, 0);
 }

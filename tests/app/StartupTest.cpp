@@ -2,10 +2,12 @@
 // commands through the menus, the window state, auto-save and the close request.
 
 #include <QAction>
+#include <QListView>
 #include <QMenu>
 #include <QSplitter>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include "app/Options.h"
 #include "app/OptionsForm.h"
@@ -189,6 +191,29 @@ class StartupTest : public QObject {
       QCOMPARE(reopen->actions().size(), 1);
     }
     QCOMPARE(ReadMruList(rig.settings), std::vector<std::string>{a});
+  }
+
+  void AFirstStartShowsLargeIconsASavedStateWins() {
+    TRig rig;
+    MarkCurrentRevision(rig.settings);
+    for (int saved : {-1, int(ViewDetails), int(ViewSmallIcons)}) {
+      if (saved >= 0) {
+        TWindowPos pos;
+        pos.Width = 700;
+        pos.Height = 500;
+        pos.ViewStyle = uint8_t(saved);
+        rig.settings.WriteBinary("WindowPos", EncodeWindowPos(pos));
+      }
+      TApp app(rig.Services(), {});
+      app.Start();
+      TMainForm& form = app.MainForm();
+      int expected = saved >= 0 ? saved : int(ViewLargeIcons);
+      QCOMPARE(form.ViewStyle(), expected);
+      QAction* views[] = {form.MenuLargeIcons, form.MenuSmallIcons, form.MenuList, form.MenuDetails};
+      QVERIFY(views[expected]->isChecked());
+      QWidget* shown = expected == ViewDetails ? static_cast<QWidget*>(form.ListView) : form.IconView;
+      QVERIFY(shown->isVisible());
+    }
   }
 
   void WindowStateSurvivesAMaximizedClose() {

@@ -275,6 +275,7 @@ class MainFormTest : public QObject {
   }
 
   void HeaderClicksChooseTheKeyOrTurnTheOrder() {
+    Action("MenuDetails")->trigger();  // the view with headers
     Form().SelectNode(s_->games);
     ClickHeader(0);  // another column: its key
     QCOMPARE(Form().Items().FileSortKey, int(SortByName));
@@ -342,14 +343,20 @@ class MainFormTest : public QObject {
 
   void ViewStyles() {
     Form().SelectNode(s_->games);
-    QVERIFY(Action("MenuDetails")->isChecked());
-    QTest::mouseClick(Form().findChild<QToolButton*>(QStringLiteral("ButtonLargeIcon")),
-                      Qt::LeftButton);
+    // Large icons at the start.
     QCOMPARE(Form().ViewStyle(), int(ViewLargeIcons));
     QVERIFY(Action("MenuLargeIcons")->isChecked());
     QCOMPARE(Form().ActiveListView(), static_cast<QAbstractItemView*>(Form().IconView));
     QVERIFY(Form().IconView->isVisible());
     QCOMPARE(Form().IconView->viewMode(), QListView::IconMode);
+    QTest::mouseClick(Form().findChild<QToolButton*>(QStringLiteral("ButtonDetails")),
+                      Qt::LeftButton);
+    QVERIFY(Action("MenuDetails")->isChecked());
+    QVERIFY(Form().ListView->isVisible());
+    QTest::mouseClick(Form().findChild<QToolButton*>(QStringLiteral("ButtonLargeIcon")),
+                      Qt::LeftButton);
+    QCOMPARE(Form().ViewStyle(), int(ViewLargeIcons));
+    QVERIFY(Form().IconView->isVisible());
     Screenshot(&Form(), QStringLiteral("main-large-icons"));
     Action("MenuSmallIcons")->trigger();
     QCOMPARE(Form().IconView->flow(), QListView::LeftToRight);
