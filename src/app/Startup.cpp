@@ -159,6 +159,7 @@ void TApp::ApplyAutoSaveSettings() {
     autoSaveMinutes_ = o.AutoSaveEdit;
     AutoSaveTimer->setInterval(autoSaveMinutes_ * 60000);
   }
+  catalogs_->CancelPendingAutoSave();
   if (o.AutoSaveCheck) {
     if (!AutoSaveTimer->isActive()) AutoSaveTimer->start();
   } else {

@@ -93,6 +93,9 @@ class TOpenCatalogs {
   // Auto-save: the timer only marks a save as pending; the next idle moment saves.
   void AutoSaveTimerTimeout() { autoSavePending_ = true; }
   bool AutoSavePending() const { return autoSavePending_; }
+  // Auto-save settings were applied: the timer starts over, and a save it asked for under the
+  // old settings is dropped.
+  void CancelPendingAutoSave() { autoSavePending_ = false; }
   void AutoSaveCatalogs();
 
   // The recent-files list, most recent first.

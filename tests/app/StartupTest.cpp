@@ -2,8 +2,11 @@
 // commands through the menus, the window state, auto-save and the close request.
 
 #include <QAction>
+#include <QApplication>
 #include <QListView>
 #include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QTest>
 #include <QTimer>
@@ -259,6 +262,35 @@ class StartupTest : public QObject {
     rig.prompts.Answers.push_back(TAnswer::No);
     QVERIFY(app.MainForm().close());
     QCOMPARE(app.Tree().CatalogCount(), 0);
+  }
+
+  void ApplyingTheAutoSaveSettingsDropsAPendingSave() {
+    test::TTempDir dir;
+    std::string a = MakeCatalog(dir, "a.ctf", "A");
+    struct {
+      const char* Button;
+      bool Pending;  // after the window closed
+    } cases[] = {{"OKBtn", false}, {"ApplyBtn", false}, {"CancelBtn", true}};
+    for (const auto& c : cases) {
+      TRig rig;
+      TApp app(rig.Services(), {a});
+      app.Start();
+      app.FirstIdle();
+      SetCatalogModified(app.Tree().Catalog(0), true);
+      // The timer fires while the Settings window is open; the interval is changed there.
+      QTimer::singleShot(0, &app, [&app, &c] {
+        auto* form = qobject_cast<TOptionsForm*>(QApplication::activeModalWidget());
+        QVERIFY(form);
+        app.AutoSaveTimerTimeout();
+        form->findChild<QSpinBox*>(QStringLiteral("AutoSaveEdit"))->setValue(30);
+        QTest::mouseClick(form->findChild<QPushButton*>(QLatin1String(c.Button)), Qt::LeftButton);
+        if (form->isVisible()) form->reject();  // Apply leaves it open
+      });
+      app.MainForm().MenuSettingsPage[0]->trigger();
+      QVERIFY2(app.Catalogs().AutoSavePending() == c.Pending, c.Button);
+      QCOMPARE(app.AutoSaveTimer->interval(), (c.Pending ? 15 : 30) * 60000);
+      QVERIFY(static_cast<TCatalogRec*>(app.Tree().Catalog(0)->Record)->Modified);
+    }
   }
 
   void AutoSaveWaitsForTheTimerAndSaves() {
