@@ -38,9 +38,13 @@
 
 namespace tf {
 
-// The tooltip delays of the controls that show description hints, from the settings.
+// Tooltip delays: the controls that show description hints take theirs from the settings;
+// every other control of the program the fixed ones, through the application's style.
 class THintStyle final : public QProxyStyle {
  public:
+  THintStyle() = default;
+  // Wraps base (and owns it from now on).
+  explicit THintStyle(QStyle* base) : QProxyStyle(base) {}
   THintTiming Timing = HintTimingFor(true, 12, 5);
   int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                 QStyleHintReturn* ret) const override {
@@ -137,6 +141,13 @@ TMainForm::TMainForm(TCatalogTree& tree, TUserPrompts& prompts, QWidget* parent)
   CreateStatusBar();
   CreateItemActions();
 
+  // Hints of every other control: the application's own style, wrapped once for the whole
+  // program (setStyle keeps the wrapped style alive, as the wrapper owns it).
+  if (!dynamic_cast<THintStyle*>(QApplication::style())) {
+    auto* plain = new THintStyle(QApplication::style());
+    plain->Timing = HintTimingFor(false, 0, 0);
+    QApplication::setStyle(plain);
+  }
   // Description hints: the tree and both list views.
   hintStyle_ = new THintStyle;
   hintStyle_->setParent(this);
@@ -902,6 +913,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         QToolTip::setFont(plainTipFont_);
         tipsFontShown_ = false;
       }
+      // An ordinary hint stays its fixed time unless its control asks for another.
+      if (auto* w = qobject_cast<QWidget*>(watched); w && w->toolTipDuration() < 0)
+        w->setToolTipDuration(HintTimingFor(false, 0, 0).HideMs);
       break;
     }
     case QEvent::KeyPress: {
