@@ -30,6 +30,7 @@
 #include "platform/TestDrives.h"
 #include "scan/AddDiskForm.h"
 #include "scan/DescAssist.h"
+#include "scan/InsertMedia.h"
 #include "scan/ScriptedMediaPrompt.h"
 #include "scan/Utils.h"
 #include "scan/WaitUpdateForm.h"
@@ -269,6 +270,15 @@ class MainActionsTest : public QObject {
     QSignalSpy open(Form().MenuOpen, &QAction::triggered);
     Form().TreeMenuOpenCat->trigger();
     QCOMPARE(open.count(), 1);
+  }
+
+  void TheSelectDiskHintNamesAnEntryOfTheDisksMenu() {
+    std::string hint = DiskSelectHintText;
+    std::size_t open = hint.find('"'), close = hint.find('"', open + 1);
+    QVERIFY(close != std::string::npos);
+    QString entry = QString::fromStdString(hint.substr(open + 1, close - open - 1));
+    Form().TreeViewPopupShow(s_->disk);
+    QVERIFY2(VisibleEntries(Form().TreeViewPopup).contains(entry), qPrintable(entry));
   }
 
   void ListMenuOffersWhatFitsTheRow() {
