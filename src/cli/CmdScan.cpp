@@ -21,7 +21,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "app/ScanOptions.h"
+#include "settings/ScanOptions.h"
 #include "cli/Commands.h"
 #include "platform/DirEnum.h"
 #include "platform/Drives.h"

@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf::cli {
 

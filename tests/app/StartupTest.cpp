@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <QTreeView>
 
-#include "app/Options.h"
+#include "settings/Options.h"
 #include "app/OptionsForm.h"
 #include "app/Startup.h"
 #include "browse/Main.h"
