@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/Commands.h"
+#include "cli/Output.h"
 #include "platform/Drives.h"
 #include "platform/LinuxDrives.h"
 #include "platform/ScriptedPrompts.h"
@@ -52,10 +53,9 @@ int ListDrives() {
     }
     j["ready"] = ready;
     std::string line = j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    std::fputs(line.c_str(), stdout);
-    std::fputc('\n', stdout);
+    if (!WriteOut(line + '\n')) break;
   }
-  return std::fflush(stdout) == 0 ? ExitOk : ExitFailed;
+  return ExitOk;  // main reports a failed write
 }
 
 }  // namespace

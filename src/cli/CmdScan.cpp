@@ -16,13 +16,13 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "app/ScanOptions.h"
 #include "cli/Commands.h"
+#include "cli/Output.h"
 #include "platform/DirEnum.h"
 #include "platform/Drives.h"
 #include "platform/LinuxDrives.h"
@@ -125,10 +125,7 @@ class TStderrPrompts final : public TUserPrompts {
  public:
   TAnswer Message(const std::string& title, const std::string& text, TButtons buttons,
                   TIcon) override {
-    std::string plain = text;
-    for (char& c : plain)
-      if (c == '\r') c = ' ';
-    std::cerr << title << ": " << plain << '\n';
+    PrintMessage(title + ": " + text);
     return buttons == TButtons::YesNo ? TAnswer::No : TAnswer::Cancel;
   }
   bool OpenFiles(const TFileDialog&, std::vector<std::string>&) override { return false; }
@@ -158,7 +155,12 @@ void AddScanOptions(CLI::App* cmd, TScanArgs& a) {
                               "name); made unique in the catalog");
   a.LabelOpt = cmd->add_option("--label", a.Label, "Volume label instead of the one ROOT's "
                                                    "file system reports");
-  a.SerialOpt = cmd->add_option("--serial", a.Serial, "Volume serial number, XXXX-XXXX");
+  a.SerialOpt = cmd->add_option("--serial", a.Serial, "Volume serial number, XXXX-XXXX")
+                    ->check(CLI::Validator(
+                        [](std::string& text) -> std::string {
+                          return ParseSerial(text) ? "" : "not a serial number: " + text;
+                        },
+                        "XXXX-XXXX"));
   a.MediaOpt = cmd->add_option("--media", a.Media,
                                "Media type code: 0-4, 7, 9 floppies, 5 hard disk, 10 CD-ROM, "
                                "11 network, 12 RAM disk, 13 removable")
@@ -211,14 +213,7 @@ bool MakeFolderDrive(const TScanArgs& a, const std::string& root, TSettingsKey& 
     drive.MediaType = hostDetector.GetMediaType(hostLetter);
   }
   if (a.LabelOpt->count()) drive.Label = a.Label;
-  if (a.SerialOpt->count()) {
-    auto serial = ParseSerial(a.Serial);
-    if (!serial) {
-      error = "--serial: not a serial number: " + a.Serial;
-      return false;
-    }
-    drive.Serial = *serial;
-  }
+  if (a.SerialOpt->count()) drive.Serial = ParseSerial(a.Serial).value_or(0);
   if (a.MediaOpt->count()) drive.MediaType = uint8_t(a.Media);
   if (a.FsOpt->count()) drive.FileSystem = a.FileSystem;
   drive.Label = std::string(CutText(drive.Label, 11));
@@ -255,8 +250,21 @@ std::string DiskDifferences(const TDiskRec& medium, const TDiskRec& disk) {
 }
 
 int Fail(const std::string& message) {
-  std::cerr << message << '\n';
+  PrintMessage(message);
   return ExitFailed;
+}
+
+// A new catalog file can be made where it is to go: its folder exists. Checked before the
+// scan, so that a long scan does not end in a save that cannot work.
+std::string CatalogFolderProblem(const std::string& catalog) {
+  namespace fs = std::filesystem;
+  fs::path folder = fs::path(catalog).parent_path();
+  if (folder.empty()) return {};
+  std::error_code ec;
+  fs::file_status st = fs::status(folder, ec);
+  if (!fs::exists(st)) return "the folder " + folder.string() + " does not exist";
+  if (!fs::is_directory(st)) return folder.string() + " is not a folder";
+  return {};
 }
 
 int RunScan(TScanArgs& a, bool update) {
@@ -278,13 +286,15 @@ int RunScan(TScanArgs& a, bool update) {
       catalog = tree.AppendChild(tree.Root(), ReadCatalogFile(a.Catalog));
     } else if (update) {
       return Fail(a.Catalog + ": no such catalog file");
+    } else if (std::string problem = CatalogFolderProblem(a.Catalog); !problem.empty()) {
+      return Fail(a.Catalog + ": " + problem);
     } else {
       auto node = MakeNode("Catalog1", new TCatalogRec);
       node->Bold = true;
       catalog = tree.AppendChild(tree.Root(), std::move(node));
     }
   } catch (const std::exception& e) {
-    return Fail(a.Catalog + ": " + e.what());
+    return Fail(CatalogErrorText(a.Catalog, e.what()));
   }
 
   TNode* old = nullptr;
@@ -308,8 +318,8 @@ int RunScan(TScanArgs& a, bool update) {
   if (old) {
     std::string differences = DiskDifferences(medium, *static_cast<TDiskRec*>(old->Record));
     if (!differences.empty())
-      std::cerr << "The medium does not match the disk \"" << a.DiskName << "\":\n"
-                << differences << "Updating it all the same.\n";
+      PrintMessage("The medium does not match the disk \"" + a.DiskName + "\":\n" + differences +
+                   "Updating it all the same.");
   }
 
   TScanJob job;
@@ -340,9 +350,11 @@ int RunScan(TScanArgs& a, bool update) {
   j["folders"] = result.Folders;
   j["archiveEntries"] = result.ArchiveEntries;
   std::string line = j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-  std::fputs(line.c_str(), stdout);
-  std::fputc('\n', stdout);
-  return std::fflush(stdout) == 0 ? ExitOk : ExitFailed;
+  WriteOut(line + '\n');
+  if (auto reason = OutputFailure())
+    return Fail("The disk \"" + ToDisplay(result.Disk->Caption) + "\" was saved in " + a.Catalog +
+                ", but the summary could not be written: " + *reason);
+  return ExitOk;
 }
 
 }  // namespace
