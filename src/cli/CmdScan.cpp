@@ -101,7 +101,7 @@ class TTerminalProgress final : public TProgress {
       line += " [" + std::string(std::size_t(filled), '#') +
               std::string(std::size_t(20 - filled), '.') + "] " + std::to_string(pct) + "%";
     } else if (done_ > 0) {
-      line += " " + std::to_string(done_);
+      line += " " + ItemsReadText(done_);
     }
     if (!detail_.empty()) line += " " + detail_;
     if (line.size() > 79) line = line.substr(0, 76) + "...";

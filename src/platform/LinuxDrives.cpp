@@ -710,6 +710,16 @@ std::string TLinuxDrives::RootPath(char letter) {
   return {};
 }
 
+bool TLinuxDrives::ShowsPartOfVolume(char letter) {
+  TSlot* s = SlotOf(letter);
+  if (!s || s->Kind != TSlot::kFolder) return false;
+  // A folder whose parent lies on the same file system is not that file system's root.
+  const std::string& folder = s->Folder.Folder;
+  struct stat self {}, parent {};
+  return folder != "/" && ::stat(folder.c_str(), &self) == 0 &&
+         ::stat((folder + "/..").c_str(), &parent) == 0 && self.st_dev == parent.st_dev;
+}
+
 bool TLinuxDrives::CaseInsensitive(char letter) {
   TSlot* s = SlotOf(letter);
   if (!s || !ReadyNow(*s)) return false;

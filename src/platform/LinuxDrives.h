@@ -115,6 +115,7 @@ class TLinuxDrives final : public TDrives {
   bool IsReady(char letter) override;
   bool CaseInsensitive(char letter) override;
   std::string RootPath(char letter) override;
+  bool ShowsPartOfVolume(char letter) override;
 
  private:
   struct TSlot;

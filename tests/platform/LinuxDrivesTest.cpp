@@ -295,6 +295,10 @@ TEST_F(FakeMachine, FolderDrivesClaimTheirLettersFirst) {
   EXPECT_EQ(drives->RootPath('A'), mp + "/floppy");  // a floppy drive is there already
   EXPECT_EQ(drives->RootPath('D'), (dir.Path() / "folder").string());
   EXPECT_EQ(drives->RootPath('E'), mp + "/cd");
+  // A folder drive shows a part of its volume, a mount the whole of it.
+  EXPECT_TRUE(drives->ShowsPartOfVolume('D'));
+  EXPECT_FALSE(drives->ShowsPartOfVolume('E'));
+  EXPECT_FALSE(drives->ShowsPartOfVolume('Q'));
 }
 
 TEST_F(FakeMachine, NoSysfsAndNoMountTableStillGiveC) {
@@ -477,6 +481,15 @@ TEST_F(PrivateMounts, RamDiskComesAndGoes) {
   TVolumeData v;
   ASSERT_TRUE(drives.VolumeInformation(l, v));
   EXPECT_EQ(v.FileSystem, "TMPFS");
+  // A folder drive of the mount point shows the whole RAM disk, one of a folder in it a part.
+  fs::create_directories(point + "/sub");
+  test::TFakeKey settings;
+  SaveFolderDrive(settings, {'X', point, "R", 1, 12, "TMPFS"});
+  SaveFolderDrive(settings, {'Y', point + "/sub", "S", 2, 12, "TMPFS"});
+  TLinuxDrives withFolders(&settings);
+  withFolders.LogicalDrives();
+  EXPECT_FALSE(withFolders.ShowsPartOfVolume('X'));
+  EXPECT_TRUE(withFolders.ShowsPartOfVolume('Y'));
 
   ASSERT_EQ(::umount(point.c_str()), 0);
   // The folder is still there, but it is not the RAM disk any more.

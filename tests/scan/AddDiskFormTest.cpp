@@ -675,8 +675,16 @@ class AddDiskFormTest : public QObject {
     QCOMPARE(w.Position(), 67);
     w.Advance(5);  // more than the volume said it used
     QCOMPARE(w.Position(), 100);
-    w.SetTotal(0);  // nothing known: the bar shows that work goes on
+    QVERIFY(w.CountLabel->isHidden());
+    w.SetTotal(0);  // nothing known: the bar shows that work goes on, the line how far
     QCOMPARE(w.ProgressBar->maximum(), 0);
+    w.Advance(1);
+    QCOMPARE(w.CountLabel->text(), QStringLiteral("1 folder or file read"));
+    w.Advance(1233);
+    QCOMPARE(w.CountLabel->text(), QStringLiteral("1234 folders and files read"));
+    QVERIFY(!w.CountLabel->isHidden());
+    w.SetTotal(10);
+    QVERIFY(w.CountLabel->isHidden());
   }
 
   void CancelHalfWayLeavesTheCatalogAsItWas() {
