@@ -13,7 +13,7 @@
 #include <QToolTip>
 
 #include "app/Chrome.h"
-#include "app/Options.h"
+#include "settings/Options.h"
 #include "app/OptionsForm.h"
 #include "browse/Main.h"
 #include "browse/WaitForm.h"

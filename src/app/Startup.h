@@ -128,6 +128,6 @@ class TApp final : public QObject, public TOpenCatalogsHost {
 
 inline constexpr char PreparingToCloseText[] = "Preparing to close the program...";
 // The settings revision the program writes ("RevisionMarker"); older settings are reset.
-// (The value lives in app/Options.h.)
+// (The value lives in settings/Options.h.)
 
 }  // namespace tf

@@ -34,7 +34,7 @@
 #include "browse/TreeModel.h"
 #include "platform/Prompts.h"
 #include "store/LoadSave.h"
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf {
 

@@ -22,7 +22,7 @@
 #include <QFont>
 #include <QMainWindow>
 
-#include "app/Options.h"
+#include "settings/Options.h"
 #include "browse/ItemActions.h"
 #include "browse/ItemList.h"
 #include "browse/WaitForm.h"

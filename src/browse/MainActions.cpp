@@ -14,7 +14,7 @@
 #include <QToolBar>
 #include <QTreeView>
 
-#include "app/ScanOptions.h"
+#include "settings/ScanOptions.h"
 #include "browse/Icons.h"
 #include "browse/ListModel.h"
 #include "browse/Sort.h"
@@ -23,7 +23,7 @@
 #include "scan/AddDiskForm.h"
 #include "scan/DescAssist.h"
 #include "scan/WaitUpdateForm.h"
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf {
 

@@ -14,7 +14,7 @@
 #include "platform/ScriptedPrompts.h"
 #include "scan/Utils.h"
 #include "store/Records.h"
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf::cli {
 

@@ -21,7 +21,7 @@
 #include <optional>
 #include <string>
 
-#include "app/ScanOptions.h"
+#include "settings/ScanOptions.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "platform/DirEnum.h"

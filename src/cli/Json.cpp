@@ -4,7 +4,7 @@
 #include <cstring>
 #include <nlohmann/json.hpp>
 
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf::cli {
 

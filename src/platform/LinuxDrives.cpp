@@ -21,7 +21,7 @@
 #include <sstream>
 
 #include "platform/DirEnum.h"
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf {
 

@@ -15,7 +15,8 @@
 #include "scan/WaitUpdate.h"
 #include "scan/ZipTV.h"
 #include "store/LoadSave.h"
-#include "store/Text.h"
+#include "text/Description.h"
+#include "text/Text.h"
 
 namespace tf {
 

@@ -27,7 +27,7 @@ class TProgress;
 class TUserPrompts;
 
 // The add-disk switches and the ignore settings, taken once when the scan starts. The
-// defaults are the designed defaults of the settings they come from (app/ScanOptions.h
+// defaults are the designed defaults of the settings they come from (settings/ScanOptions.h
 // fills one from TOptions).
 struct TScanSettings {
   bool BrowseArchiveCheck = true;  // archives become folders holding their entries

@@ -23,7 +23,7 @@
 #include "scan/FolderDrives.h"
 #include "scan/InsertMedia.h"
 #include "scan/Utils.h"
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf {
 

@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Prompts.h"
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf {
 

@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/Options.h"
+#include "settings/Options.h"
 #include "app/OptionsForm.h"
 #include "app/Startup.h"
 #include "browse/Main.h"
