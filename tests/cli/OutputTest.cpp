@@ -43,7 +43,6 @@ TEST_F(Output, AFailedWriteOfStdoutIsAFailure) {
       {{"list-archive", archive}},
       {{"drives"}},
       {{"--help"}},
-      {{"scan", "--help"}},
   };
   TCliSetup full;
   full.Stdout = "/dev/full";
