@@ -32,7 +32,7 @@ set(TF_TARGET_LAYERS
   tf_settings=settings
   tf_scan_ui=windows tf_browse_ui=windows tf_app_ui=windows
   tallowfen-cli=cli
-  tf_app_shell=app tallowfen=app)
+  tf_app_shell=app tallowfen=app tallowfen-desktop-files=app)
 set(TF_FOLDER_LAYERS
   text=text platform=platform store=store scan=scan browse=browse settings=settings
   cli=cli app=app)

@@ -52,7 +52,7 @@ TApp::TApp(const TAppServices& services, std::vector<std::string> arguments)
   main_ = std::make_unique<TMainForm>(tree_, *services_.Prompts);
   main_->setWindowIcon(ProgramIcon());
   if (!services_.DataHome.empty() && !services_.ProgramPath.empty())
-    RegisterCatalogFileType(services_.DataHome, services_.ProgramPath);
+    RegisterCatalogFileType(services_.DataHome, services_.ProgramPath, services_.SystemDataDirs);
   RestoreWindowState();
 
   progress_ = std::make_unique<TWaitProgress>(*main_, main_.get());

@@ -38,9 +38,11 @@ struct TAppServices {
   TUserPrompts* Prompts = nullptr;
   TDrives* Drives = nullptr;
   TShell* Shell = nullptr;
-  // Where the catalog file type is registered (empty: not registered), and the program file.
+  // Where the catalog file type is registered (empty: not registered), the program file, and
+  // the system's data folders, whose installed registration makes the user's unnecessary.
   std::string DataHome;
   std::string ProgramPath;
+  std::vector<std::string> SystemDataDirs;
   // Window chrome at start-up; tests go without.
   bool Splash = true;
   bool TipOfTheDay = true;
