@@ -1,6 +1,21 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/Commands.h"
+#include "cli/Output.h"
+
+namespace {
+
+// The status a command ends with: a failed write of its own output (help and version
+// included) turns success into failure.
+int Finish(int status) {
+  if (auto reason = tf::cli::OutputFailure()) {
+    tf::cli::PrintMessage(tf::cli::OutputFailureText(*reason));
+    return tf::cli::ExitFailed;
+  }
+  return status;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   CLI::App app{"Tallowfen disk cataloguer: catalog files from the command line",
@@ -17,7 +32,7 @@ int main(int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     int rc = app.exit(e);
-    return rc == 0 ? tf::cli::ExitOk : tf::cli::ExitUsage;
+    return Finish(rc == 0 ? tf::cli::ExitOk : tf::cli::ExitUsage);
   }
-  return action ? action() : tf::cli::ExitUsage;
+  return Finish(action ? action() : tf::cli::ExitUsage);
 }

@@ -125,6 +125,8 @@ inline constexpr char WaitLookingForDisk[] = "Scanning catalog for existing disk
 inline constexpr char WaitPreparingUpdate[] = "Preparing to update catalog...";
 inline constexpr char WaitScanning[] = "Scanning disk, please wait...";
 inline constexpr char WaitDirectoryCaption[] = "Looking in directory:";
+// How far a scan is that has nothing to measure it against: "1234 folders and files read".
+std::string ItemsReadText(int64_t count);
 inline constexpr char AbortScanTitle[] = "Abort Disk Scan";
 inline constexpr char AbortScanText[] = "Do you really want to abort disk scan?";
 inline constexpr char CantUpdateTitle[] = "Can't Update Data";

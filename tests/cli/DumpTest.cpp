@@ -83,9 +83,17 @@ TEST_F(Dump, FailuresExitWithStatusTwoAndTheMessage) {
   EXPECT_NE(r.Err.find("This is not a valid catalog file!"), std::string::npos);
   EXPECT_EQ(r.Out, "");
 
-  r = RunCli({"dump", dir.File("missing.ctf")});
-  EXPECT_EQ(r.Status, 2);
-  EXPECT_NE(r.Err.find("File open error"), std::string::npos);
+  // Files that cannot be opened are named, with the reason.
+  const std::pair<std::string, std::string> unopenable[] = {
+      {dir.File("missing.ctf"), "No such file or directory"},
+      {dir.Path().string(), "Is a directory"},
+  };
+  for (const auto& [file, reason] : unopenable) {
+    r = RunCli({"dump", file});
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_EQ(r.Err, file + ": File open error: " + reason + "\n");
+    EXPECT_EQ(r.Out, "");
+  }
 
   // Damage deep in a file list is found half-way through: still no half document.
   std::string bytes = ReadBytes(path);

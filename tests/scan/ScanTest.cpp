@@ -186,13 +186,38 @@ TEST_F(Scan, RecordsFoldersFilesSizesTimesAndVolumeData) {
   EXPECT_EQ(DescribeTree(catalog), before);
 }
 
-TEST_F(Scan, WalksAVolumeThatReportsNoUsedClusters) {
-  drives.Find('D')->Geometry = {0, 0, 0, 0};
-  tree.File("a.txt", "abc").File("SUB/b.txt", "de");
-  TNode* disk = Scanned();
-  EXPECT_EQ(Disk(disk)->TotalFiles, 2);
-  EXPECT_EQ(progress.Total, 0);  // no bar: entries are counted instead
-  EXPECT_EQ(progress.Done, 3);
+TEST_F(Scan, ProgressCountsItemsWhereTheVolumeTellsNothing) {
+  // Three folders and four files recorded, a hidden file left out.
+  tree.File("a.txt", "abc").File("SUB/b.txt", "de").File("SUB/DEEP/c.txt", "").Folder("E")
+      .File("d.txt", "").File(".hidden", "h");
+  const struct {
+    const char* What;
+    TDiskGeometry Geometry;
+    bool PartOfVolume, Update;
+    int64_t Total;
+  } cases[] = {
+      {"a volume with sizes", {8, 512, 100, 1000}, false, false, 900},
+      {"a volume that reports no used clusters", {0, 0, 0, 0}, false, false, 0},
+      {"a folder drive", {8, 512, 100, 1000}, true, false, 0},
+      {"a folder drive's disk updated", {8, 512, 100, 1000}, true, true, 7},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    drives.Find('D')->Geometry = c.Geometry;
+    drives.Find('D')->PartOfVolume = c.PartOfVolume;
+    TNode* old = nullptr;
+    if (c.Update) {
+      old = AddDisk(catalog, "Old");
+      Disk(old)->TotalFiles = 4;
+      Disk(old)->TotalFolders = 3;
+    }
+    TScanResult r = Run("", old);
+    ASSERT_EQ(r.Status, TScanStatus::Done) << r.Message;
+    EXPECT_EQ(Disk(r.Disk)->TotalFiles, 4);
+    EXPECT_EQ(progress.Total, c.Total);
+    // Clusters of what was read (empty files take none), or the folders and files recorded.
+    EXPECT_EQ(progress.Done, c.Total == 900 ? 2 : 7);
+  }
 }
 
 TEST_F(Scan, NamesAndLabelsKeepTheirCaseOnCaseSensitiveVolumes) {

@@ -197,9 +197,12 @@ std::string DescribeTree(TNode* node) {
   return out.str();
 }
 
-TCliResult RunCli(const std::vector<std::string>& args) {
+TCliResult RunCli(const std::vector<std::string>& args) { return RunCli(args, TCliSetup{}); }
+
+TCliResult RunCli(const std::vector<std::string>& args, const TCliSetup& setup) {
   TTempDir dir;
-  std::string out = dir.File("out"), err = dir.File("err");
+  std::string out = setup.Stdout.empty() ? dir.File("out") : setup.Stdout;
+  std::string err = dir.File("err");
   pid_t pid = ::fork();
   if (pid == 0) {
     std::vector<char*> argv;
@@ -212,6 +215,8 @@ TCliResult RunCli(const std::vector<std::string>& args) {
     FILE* e = std::freopen(err.c_str(), "w", stderr);
     (void)o;
     (void)e;
+    for (const auto& [name, value] : setup.Env) ::setenv(name.c_str(), value.c_str(), 1);
+    if (setup.BeforeExec && !setup.BeforeExec()) ::_exit(CliSetupFailed);
     ::execv(cli.c_str(), argv.data());
     ::_exit(127);
   }
@@ -219,7 +224,7 @@ TCliResult RunCli(const std::vector<std::string>& args) {
   ::waitpid(pid, &status, 0);
   TCliResult r;
   r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  r.Out = ReadBytes(out);
+  if (setup.Stdout.empty()) r.Out = ReadBytes(out);
   r.Err = ReadBytes(err);
   return r;
 }

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "store/LoadSave.h"
@@ -54,5 +56,18 @@ struct TCliResult {
   std::string Err;
 };
 TCliResult RunCli(const std::vector<std::string>& args);
+
+// How the command runs beyond its arguments.
+struct TCliSetup {
+  // stdout goes to this file (/dev/full, say) instead of being captured.
+  std::string Stdout;
+  // Set in the command's environment.
+  std::vector<std::pair<std::string, std::string>> Env;
+  // Runs in the child just before the command starts (limits, namespaces); false: the
+  // command does not start and the result's Status is CliSetupFailed.
+  std::function<bool()> BeforeExec;
+};
+inline constexpr int CliSetupFailed = 77;
+TCliResult RunCli(const std::vector<std::string>& args, const TCliSetup& setup);
 
 }  // namespace tf::test
