@@ -6,7 +6,7 @@
 
 #include <QDialog>
 
-#include "app/Options.h"
+#include "settings/Options.h"
 
 class QCheckBox;
 class QComboBox;

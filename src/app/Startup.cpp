@@ -13,7 +13,7 @@
 #include <QToolTip>
 
 #include "app/Chrome.h"
-#include "app/Options.h"
+#include "settings/Options.h"
 #include "app/OptionsForm.h"
 #include "browse/Main.h"
 #include "browse/WaitForm.h"
@@ -52,7 +52,7 @@ TApp::TApp(const TAppServices& services, std::vector<std::string> arguments)
   main_ = std::make_unique<TMainForm>(tree_, *services_.Prompts);
   main_->setWindowIcon(ProgramIcon());
   if (!services_.DataHome.empty() && !services_.ProgramPath.empty())
-    RegisterCatalogFileType(services_.DataHome, services_.ProgramPath);
+    RegisterCatalogFileType(services_.DataHome, services_.ProgramPath, services_.SystemDataDirs);
   RestoreWindowState();
 
   progress_ = std::make_unique<TWaitProgress>(*main_, main_.get());
@@ -159,6 +159,7 @@ void TApp::ApplyAutoSaveSettings() {
     autoSaveMinutes_ = o.AutoSaveEdit;
     AutoSaveTimer->setInterval(autoSaveMinutes_ * 60000);
   }
+  catalogs_->CancelPendingAutoSave();
   if (o.AutoSaveCheck) {
     if (!AutoSaveTimer->isActive()) AutoSaveTimer->start();
   } else {
@@ -231,6 +232,7 @@ void TApp::ShowSelection() {
   main_->UpdateActions(true);
 }
 void TApp::SortItemList() { main_->SortItems(true); }
+void TApp::UpdateCommands() { main_->UpdateActions(true); }
 void TApp::ExpandNode(TNode* node) { main_->ExpandNode(node); }
 void TApp::FocusTree() { main_->FocusTree(); }
 

@@ -38,9 +38,11 @@ struct TAppServices {
   TUserPrompts* Prompts = nullptr;
   TDrives* Drives = nullptr;
   TShell* Shell = nullptr;
-  // Where the catalog file type is registered (empty: not registered), and the program file.
+  // Where the catalog file type is registered (empty: not registered), the program file, and
+  // the system's data folders, whose installed registration makes the user's unnecessary.
   std::string DataHome;
   std::string ProgramPath;
+  std::vector<std::string> SystemDataDirs;
   // Window chrome at start-up; tests go without.
   bool Splash = true;
   bool TipOfTheDay = true;
@@ -93,6 +95,7 @@ class TApp final : public QObject, public TOpenCatalogsHost {
   bool IsIdle() override;
   void ShowSelection() override;
   void SortItemList() override;
+  void UpdateCommands() override;
   void ExpandNode(TNode* node) override;
   void FocusTree() override;
   void RecentFilesChanged() override;
@@ -128,6 +131,6 @@ class TApp final : public QObject, public TOpenCatalogsHost {
 
 inline constexpr char PreparingToCloseText[] = "Preparing to close the program...";
 // The settings revision the program writes ("RevisionMarker"); older settings are reset.
-// (The value lives in app/Options.h.)
+// (The value lives in settings/Options.h.)
 
 }  // namespace tf

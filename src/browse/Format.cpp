@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "scan/DescFiles.h"
-#include "store/Text.h"
+#include "text/Description.h"
+#include "text/Text.h"
 
 namespace tf {
 

@@ -5,7 +5,7 @@
 // and tests fill with fixed formats.
 //
 // Every function here returns display text (UTF-8). Stored texts are bytes; they go through
-// ToDisplay (store/Text.h) before they are shown.
+// ToDisplay (text/Text.h) before they are shown.
 
 #include <cstdint>
 #include <string>

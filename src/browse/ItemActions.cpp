@@ -8,7 +8,7 @@
 #include "platform/Shell.h"
 #include "scan/AddDisk.h"
 #include "scan/Utils.h"
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf {
 

@@ -7,7 +7,7 @@
 #include "browse/Sort.h"
 #include "scan/Utils.h"
 #include "store/LoadSave.h"
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf {
 

@@ -34,13 +34,17 @@
 #include "browse/TreeModel.h"
 #include "platform/Prompts.h"
 #include "store/LoadSave.h"
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf {
 
-// The tooltip delays of the controls that show description hints, from the settings.
+// Tooltip delays: the controls that show description hints take theirs from the settings;
+// every other control of the program the fixed ones, through the application's style.
 class THintStyle final : public QProxyStyle {
  public:
+  THintStyle() = default;
+  // Wraps base (and owns it from now on).
+  explicit THintStyle(QStyle* base) : QProxyStyle(base) {}
   THintTiming Timing = HintTimingFor(true, 12, 5);
   int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                 QStyleHintReturn* ret) const override {
@@ -120,7 +124,6 @@ TMainForm::TMainForm(TCatalogTree& tree, TUserPrompts& prompts, QWidget* parent)
   listStack_ = new QStackedWidget;
   listStack_->addWidget(IconView);
   listStack_->addWidget(ListView);
-  listStack_->setCurrentWidget(ListView);
 
   splitter_ = new QSplitter(Qt::Horizontal);
   splitter_->addWidget(DBTree);
@@ -138,6 +141,13 @@ TMainForm::TMainForm(TCatalogTree& tree, TUserPrompts& prompts, QWidget* parent)
   CreateStatusBar();
   CreateItemActions();
 
+  // Hints of every other control: the application's own style, wrapped once for the whole
+  // program (setStyle keeps the wrapped style alive, as the wrapper owns it).
+  if (!dynamic_cast<THintStyle*>(QApplication::style())) {
+    auto* plain = new THintStyle(QApplication::style());
+    plain->Timing = HintTimingFor(false, 0, 0);
+    QApplication::setStyle(plain);
+  }
   // Description hints: the tree and both list views.
   hintStyle_ = new THintStyle;
   hintStyle_->setParent(this);
@@ -172,6 +182,7 @@ TMainForm::TMainForm(TCatalogTree& tree, TUserPrompts& prompts, QWidget* parent)
 
   ApplyBrowseSettings(options_);
   SizeColumns();
+  SetViewStyle(ViewLargeIcons);  // the start state; a saved state replaces it
   UpdateActions(true);
   ShowStatusText({}, 0);
 }
@@ -902,6 +913,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         QToolTip::setFont(plainTipFont_);
         tipsFontShown_ = false;
       }
+      // An ordinary hint stays its fixed time unless its control asks for another.
+      if (auto* w = qobject_cast<QWidget*>(watched); w && w->toolTipDuration() < 0)
+        w->setToolTipDuration(HintTimingFor(false, 0, 0).HideMs);
       break;
     }
     case QEvent::KeyPress: {

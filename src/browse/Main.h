@@ -22,7 +22,7 @@
 #include <QFont>
 #include <QMainWindow>
 
-#include "app/Options.h"
+#include "settings/Options.h"
 #include "browse/ItemActions.h"
 #include "browse/ItemList.h"
 #include "browse/WaitForm.h"
@@ -302,7 +302,7 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   QFont plainTipFont_;  // of every other tooltip
   QFont descFont_;      // of description hints
   bool tipsFontShown_ = false;
-  int viewStyle_ = ViewDetails;
+  int viewStyle_ = ViewLargeIcons;
   int updateLock_ = 0;
   bool busy_ = false;
   bool hourglass_ = false;

@@ -6,7 +6,7 @@
 
 #include "browse/Format.h"
 #include "browse/ItemText.h"
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf {
 

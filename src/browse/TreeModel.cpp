@@ -3,7 +3,7 @@
 #include <QFont>
 
 #include "browse/Icons.h"
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf {
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "platform/SettingsStore.h"
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf {
 

@@ -23,7 +23,7 @@
 #include "scan/FolderDrives.h"
 #include "scan/InsertMedia.h"
 #include "scan/Utils.h"
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf {
 
@@ -330,6 +330,12 @@ void TAddDiskForm::FormShow() {
 
 void TAddDiskForm::FormActivate() {
   if (!updateDisk_) return;
+  if (VisibleButtons().empty() && s_.FolderDrives) {
+    // No drive can hold the disk, but the folder it was read from can become one.
+    StatusBar->setText(QString::fromLatin1(NoDriveForMediaText));
+    AddFolderBtn->setFocus();
+    return;
+  }
   StatusBar->setText(QString::fromLatin1(LookingForMediaText));
   StatusBar->repaint();
   char found = s_.Media.LocateDiskMedia(updateDisk_, true, true);
@@ -517,6 +523,7 @@ void TAddDiskForm::AddFolderClick() {
     return;
   }
   TFolderDriveForm form(s_.Drives, s_.Prompts, this);
+  if (updateDisk_) form.ProposeAs(*static_cast<TDiskRec*>(updateDisk_->Record));
   std::optional<TFolderDrive> drive = form.Execute();
   if (!drive) return;
   SaveFolderDrive(*s_.FolderDrives, *drive);
@@ -628,8 +635,16 @@ void TFolderDriveForm::FillLetters() {
     LetterCombo->addItem(QString(QLatin1Char(l)) + QLatin1Char(':'), int(l));
 }
 
+void TFolderDriveForm::ProposeAs(const TDiskRec& disk) {
+  proposeAs_.emplace(disk.VolumeLabel, disk.MediaType);
+}
+
 void TFolderDriveForm::SetFolder(const QString& folder) {
   TFolderDrive d = ProposeFolderDrive(drives_, folder.toStdString());
+  if (proposeAs_) {
+    d.Label = proposeAs_->first;
+    d.MediaType = proposeAs_->second;
+  }
   FolderEdit->setText(QString::fromStdString(d.Folder));
   FolderEdit->setModified(false);
   int letter = LetterCombo->findData(int(d.Letter));

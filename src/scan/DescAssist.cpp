@@ -17,7 +17,7 @@
 #include "platform/Prompts.h"
 #include "scan/DescFiles.h"
 #include "scan/Utils.h"
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf {
 

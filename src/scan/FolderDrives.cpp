@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "scan/Utils.h"
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf {
 

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Prompts.h"
-#include "store/Text.h"
+#include "text/Text.h"
 #include "store/Tree.h"
 
 namespace tf {

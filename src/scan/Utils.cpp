@@ -7,7 +7,7 @@
 #include "platform/LocalTime.h"
 #include "platform/Prompts.h"
 #include "store/Records.h"
-#include "store/Text.h"
+#include "text/Text.h"
 #include "store/Tree.h"
 
 namespace tf {

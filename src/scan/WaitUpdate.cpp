@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "store/LoadSave.h"
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf {
 

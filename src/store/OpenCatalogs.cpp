@@ -322,6 +322,7 @@ TAnswer TOpenCatalogs::CloseAllCatalogs(bool ask) {
     if (answer == TAnswer::Cancel) break;
   }
   host_.EndUpdate();
+  host_.UpdateCommands();
   host_.RebuildSearchScope();
   if (showStatus) progress_.SetStatus("");
   return answer;

@@ -32,6 +32,9 @@ class TOpenCatalogsHost {
   virtual void ShowSelection() {}
   // The item list must be sorted again (after opening).
   virtual void SortItemList() {}
+  // The command states must be refreshed (after Close All, whose closes ran while the
+  // display updates were suspended).
+  virtual void UpdateCommands() {}
   // The search window rebuilds its scope tree and category list, if it exists.
   virtual void RebuildSearchScope() {}
   virtual void ExpandNode(TNode* /*node*/) {}
@@ -92,6 +95,9 @@ class TOpenCatalogs {
   // Auto-save: the timer only marks a save as pending; the next idle moment saves.
   void AutoSaveTimerTimeout() { autoSavePending_ = true; }
   bool AutoSavePending() const { return autoSavePending_; }
+  // Auto-save settings were applied: the timer starts over, and a save it asked for under the
+  // old settings is dropped.
+  void CancelPendingAutoSave() { autoSavePending_ = false; }
   void AutoSaveCatalogs();
 
   // The recent-files list, most recent first.

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf {
 

@@ -48,13 +48,14 @@ class CatalogWriters : public ::testing::Test {
     return {"scan", root, "--catalog", file.empty() ? catalog : file, "--name", name};
   }
   // The run gets a signal at the moment its save puts the new catalog in place.
-  static TCliOptions SignalAtRename(int sig) {
+  static TCliSetup SignalAtRename(int sig) {
     const char* asan = std::getenv("ASAN_OPTIONS");
-    return {{"LD_PRELOAD=" TF_SIGNAL_AT_RENAME_PATH,
-             "TF_TEST_SIGNAL_AT_RENAME=" + std::to_string(sig),
-             // The sanitizers' runtime would insist on coming first.
-             "ASAN_OPTIONS=" + std::string(asan ? asan : "") + ":verify_asan_link_order=0"},
-            {}};
+    TCliSetup setup;
+    setup.Env = {{"LD_PRELOAD", TF_SIGNAL_AT_RENAME_PATH},
+                 {"TF_TEST_SIGNAL_AT_RENAME", std::to_string(sig)},
+                 // The sanitizers' runtime would insist on coming first.
+                 {"ASAN_OPTIONS", std::string(asan ? asan : "") + ":verify_asan_link_order=0"}};
+    return setup;
   }
   TTempDir dir;
   TTreeBuilder medium{dir.Path() / "medium"};

@@ -74,10 +74,8 @@ TEST(DrivesCommand, VolumesOfPetabytesHaveExactUnsignedSizes) {
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
     GTEST_SKIP() << "no private mount namespace for a test RAM disk";
 
-  TCliOptions inNamespace;
-  inNamespace.InChild = [big] {
-    if (!MountHugeTmpfs(big, "8P")) ::_exit(77);
-  };
+  TCliSetup inNamespace;
+  inNamespace.BeforeExec = [big] { return MountHugeTmpfs(big, "8P"); };
   TCliResult r = RunCli({"drives"}, inNamespace);
   ASSERT_EQ(r.Status, 0) << r.Err;
   std::istringstream lines(r.Out);

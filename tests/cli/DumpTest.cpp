@@ -86,9 +86,17 @@ TEST_F(Dump, FailuresExitWithStatusTwoAndTheMessage) {
   EXPECT_NE(r.Err.find("This is not a valid catalog file!"), std::string::npos);
   EXPECT_EQ(r.Out, "");
 
-  r = RunCli({"dump", dir.File("missing.ctf")});
-  EXPECT_EQ(r.Status, 2);
-  EXPECT_NE(r.Err.find("File open error"), std::string::npos);
+  // Files that cannot be opened are named, with the reason.
+  const std::pair<std::string, std::string> unopenable[] = {
+      {dir.File("missing.ctf"), "No such file or directory"},
+      {dir.Path().string(), "Is a directory"},
+  };
+  for (const auto& [file, reason] : unopenable) {
+    r = RunCli({"dump", file});
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_EQ(r.Err, file + ": File open error: " + reason + "\n");
+    EXPECT_EQ(r.Out, "");
+  }
 
   // Damage deep in a file list is found half-way through: still no half document.
   std::string bytes = ReadBytes(path);
@@ -149,16 +157,16 @@ TEST_F(Dump, AFileListLargerThanMemoryIsAnErrorNotAnAbort) {
   WriteBytes(big, b);
   std::filesystem::resize_file(big, block + std::size_t(blockLength));
 
-  TCliOptions limited;
+  TCliSetup limited;
 #if defined(__SANITIZE_ADDRESS__)
   // The sanitizers' allocator refuses large blocks, as a full memory would.
   const char* asan = std::getenv("ASAN_OPTIONS");
-  limited.Env = {"ASAN_OPTIONS=" + std::string(asan ? asan : "") +
-                 ":allocator_may_return_null=1:max_allocation_size_mb=64"};
+  limited.Env = {{"ASAN_OPTIONS", std::string(asan ? asan : "") +
+                                      ":allocator_may_return_null=1:max_allocation_size_mb=64"}};
 #else
-  limited.InChild = [] {
+  limited.BeforeExec = [] {
     struct rlimit mem = {size_t(192) << 20, size_t(192) << 20};
-    ::setrlimit(RLIMIT_AS, &mem);
+    return ::setrlimit(RLIMIT_AS, &mem) == 0;
   };
 #endif
   TCliResult r = RunCli({"dump", big}, limited);

@@ -198,8 +198,10 @@ std::string DescribeTree(TNode* node) {
   return out.str();
 }
 
-TCliProcess::TCliProcess(const std::vector<std::string>& args, const TCliOptions& options)
-    : out_(dir_.File("out")), err_(dir_.File("err")) {
+TCliProcess::TCliProcess(const std::vector<std::string>& args, const TCliSetup& setup)
+    : out_(setup.Stdout.empty() ? dir_.File("out") : setup.Stdout),
+      err_(dir_.File("err")),
+      captured_(setup.Stdout.empty()) {
   pid_ = ::fork();
   if (pid_ == 0) {
     std::vector<char*> argv;
@@ -212,11 +214,8 @@ TCliProcess::TCliProcess(const std::vector<std::string>& args, const TCliOptions
     FILE* e = std::freopen(err_.c_str(), "w", stderr);
     (void)o;
     (void)e;
-    for (const auto& v : options.Env) {
-      std::size_t eq = v.find('=');
-      ::setenv(v.substr(0, eq).c_str(), v.substr(eq + 1).c_str(), 1);
-    }
-    if (options.InChild) options.InChild();
+    for (const auto& [name, value] : setup.Env) ::setenv(name.c_str(), value.c_str(), 1);
+    if (setup.BeforeExec && !setup.BeforeExec()) ::_exit(CliSetupFailed);
     ::execv(cli.c_str(), argv.data());
     ::_exit(127);
   }
@@ -246,13 +245,15 @@ TCliResult TCliProcess::Wait() {
   TCliResult r;
   r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   r.Signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-  r.Out = ReadBytes(out_);
+  if (captured_) r.Out = ReadBytes(out_);
   r.Err = ReadBytes(err_);
   return r;
 }
 
-TCliResult RunCli(const std::vector<std::string>& args, const TCliOptions& options) {
-  TCliProcess run(args, options);
+TCliResult RunCli(const std::vector<std::string>& args) { return RunCli(args, TCliSetup{}); }
+
+TCliResult RunCli(const std::vector<std::string>& args, const TCliSetup& setup) {
+  TCliProcess run(args, setup);
   return run.Wait();
 }
 

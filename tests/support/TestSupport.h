@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "store/LoadSave.h"
@@ -55,17 +56,25 @@ struct TCliResult {
   std::string Out;
   std::string Err;
 };
-// What a run of the CLI gets besides its arguments.
-struct TCliOptions {
-  std::vector<std::string> Env;      // NAME=value, added to the environment
-  std::function<void()> InChild;     // runs in the child just before the program starts
+TCliResult RunCli(const std::vector<std::string>& args);
+
+// How the command runs beyond its arguments.
+struct TCliSetup {
+  // stdout goes to this file (/dev/full, say) instead of being captured.
+  std::string Stdout;
+  // Set in the command's environment.
+  std::vector<std::pair<std::string, std::string>> Env;
+  // Runs in the child just before the command starts (limits, namespaces); false: the
+  // command does not start and the result's Status is CliSetupFailed.
+  std::function<bool()> BeforeExec;
 };
-TCliResult RunCli(const std::vector<std::string>& args, const TCliOptions& options = {});
+inline constexpr int CliSetupFailed = 77;
+TCliResult RunCli(const std::vector<std::string>& args, const TCliSetup& setup);
 
 // A run of the CLI that goes on beside the test.
 class TCliProcess {
  public:
-  explicit TCliProcess(const std::vector<std::string>& args, const TCliOptions& options = {});
+  explicit TCliProcess(const std::vector<std::string>& args, const TCliSetup& setup = {});
   ~TCliProcess();  // kills the process if it still runs
   TCliProcess(const TCliProcess&) = delete;
   TCliProcess& operator=(const TCliProcess&) = delete;
@@ -79,6 +88,7 @@ class TCliProcess {
  private:
   TTempDir dir_;
   std::string out_, err_;
+  bool captured_;
   int pid_ = -1;
 };
 

@@ -1,4 +1,4 @@
-#include "app/Options.h"
+#include "settings/Options.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -6,7 +6,7 @@
 #include "platform/Prompts.h"
 #include "platform/SettingsStore.h"
 #include "store/OpenCatalogs.h"
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf {
 

@@ -45,6 +45,9 @@ std::string LowerCase(std::string_view s);
 // Compares without regard to case: <0, 0, >0.
 int CompareNoCase(std::string_view a, std::string_view b);
 inline bool EqualsNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) == 0; }
+// "?" one character, "*" up to the next mask character (or the rest at the end); the name is
+// compared upper-cased, the mask as given.
+bool WildcardMatch(std::string_view name, std::string_view mask);
 
 // An owned, zero-terminated text or none: descriptions, path caches, flag names. Eight bytes,
 // so that a file record stays small. An empty text is stored as none.

@@ -6,7 +6,7 @@
 
 #include "Backends.h"
 #include "Printers.h"
-#include "app/Options.h"
+#include "settings/Options.h"
 #include "platform/ScriptedPrompts.h"
 
 namespace tf::test {

@@ -1,4 +1,4 @@
-#include "store/Text.h"
+#include "text/Text.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -265,6 +265,28 @@ void TText::Assign(std::string_view s) {
 void TText::Reset() {
   std::free(p_);
   p_ = nullptr;
+}
+
+bool WildcardMatch(std::string_view nameIn, std::string_view mask) {
+  std::string name = UpperCase(nameIn);
+  std::size_t n = 0, m = 0;
+  while (m < mask.size()) {
+    char mc = mask[m];
+    if (mc == '*') {
+      if (m + 1 == mask.size()) return true;
+      char next = mask[m + 1];
+      std::size_t at = name.find(next, n);
+      if (at == std::string::npos) return false;
+      n = at + 1;
+      m += 2;
+      continue;
+    }
+    if (n >= name.size()) return false;
+    if (mc != '?' && mc != name[n]) return false;
+    ++n;
+    ++m;
+  }
+  return n == name.size();
 }
 
 }  // namespace tf

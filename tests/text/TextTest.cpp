@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "store/Text.h"
+#include "text/Text.h"
 
 namespace tf {
 namespace {
@@ -76,6 +76,17 @@ TEST(TextCodePages, DosBoxDrawingBecomesUnicode) {
   EXPECT_EQ(Cp437ToUtf8("\xC9\xCD\xBB"), "\xE2\x95\x94\xE2\x95\x90\xE2\x95\x97");  // ╔═╗
   EXPECT_EQ(Cp437ToUtf8("caf\x82"), "caf\xC3\xA9");                               // é
   EXPECT_EQ(Cp437ToUtf8("\xFF"), "\xC2\xA0");
+}
+
+TEST(Text, WildcardsStopAtTheNextMaskCharacter) {
+  EXPECT_TRUE(WildcardMatch("product.nfo", "*.NFO"));
+  EXPECT_FALSE(WildcardMatch("READ.ME.TXT", "*.TXT"));
+  EXPECT_TRUE(WildcardMatch("file_id.diz", "FILE_ID.DIZ"));
+  EXPECT_TRUE(WildcardMatch("ABC", "A?C"));
+  EXPECT_FALSE(WildcardMatch("ABCD", "A?C"));
+  EXPECT_TRUE(WildcardMatch("anything", "*"));
+  EXPECT_FALSE(WildcardMatch("README", "*.TXT"));
+  EXPECT_TRUE(WildcardMatch("A.B", "*.*"));
 }
 
 }  // namespace

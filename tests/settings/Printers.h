@@ -3,7 +3,7 @@
 
 #include <ostream>
 
-#include "app/Options.h"
+#include "settings/Options.h"
 
 namespace tf {
 

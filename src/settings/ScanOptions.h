@@ -3,7 +3,7 @@
 // boxes, and the ignore and description settings the scan reads. The command-line tool starts
 // from the designed defaults (a default TOptions) the same way.
 
-#include "app/Options.h"
+#include "settings/Options.h"
 #include "scan/AddDisk.h"
 
 namespace tf {
