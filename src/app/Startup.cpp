@@ -164,6 +164,7 @@ void TApp::ApplyAutoSaveSettings() {
     autoSaveMinutes_ = o.AutoSaveEdit;
     AutoSaveTimer->setInterval(autoSaveMinutes_ * 60000);
   }
+  catalogs_->CancelPendingAutoSave();
   if (o.AutoSaveCheck) {
     if (!AutoSaveTimer->isActive()) AutoSaveTimer->start();
   } else {
@@ -236,6 +237,7 @@ void TApp::ShowSelection() {
   main_->UpdateActions(true);
 }
 void TApp::SortItemList() { main_->SortItems(true); }
+void TApp::UpdateCommands() { main_->UpdateActions(true); }
 void TApp::ExpandNode(TNode* node) { main_->ExpandNode(node); }
 void TApp::FocusTree() { main_->FocusTree(); }
 

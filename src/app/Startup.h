@@ -97,6 +97,7 @@ class TApp final : public QObject, public TOpenCatalogsHost {
   bool IsIdle() override;
   void ShowSelection() override;
   void SortItemList() override;
+  void UpdateCommands() override;
   void ExpandNode(TNode* node) override;
   void FocusTree() override;
   void RecentFilesChanged() override;

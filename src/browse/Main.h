@@ -365,7 +365,7 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   QFont plainTipFont_;  // of every other tooltip
   QFont descFont_;      // of description hints
   bool tipsFontShown_ = false;
-  int viewStyle_ = ViewDetails;
+  int viewStyle_ = ViewLargeIcons;
   int updateLock_ = 0;
   bool busy_ = false;
   bool hourglass_ = false;

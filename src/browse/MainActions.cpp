@@ -615,6 +615,13 @@ void TMainForm::MenuAddDiskClick(bool update, TCommandSource source) {
   std::optional<TScanJob> job = addDiskForm_->Execute(disk, lastDrive_);
   if (!job) return;
   lastDrive_ = job->Drive;
+  // Scanned folders come in the order the tree shows (the selected node is sorted again when
+  // it is shown; the others keep the order they get here).
+  job->SortChildren = [fileKey = itemList_.FileSortKey, diskKey = itemList_.DiskSortKey,
+                       reverse = itemList_.ReverseOrder,
+                       asFiles = itemList_.SortArchivesAsFiles](TNode* folder) {
+    SortTreeChildren(folder, fileKey, diskKey, reverse, asFiles);
+  };
   // The scan selects the new disk, which shows it; nothing else to show after a failure.
   RunDiskScan(*job, *services_.Drives, *services_.Media, prompts_, this,
               [this](const std::string& text) { ShowStatusText(text, text.empty() ? 0 : 2); });

@@ -1,5 +1,6 @@
 #include "classify/Properties.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -16,6 +17,8 @@ namespace tf {
 namespace {
 
 std::string Whole(int64_t v) { return std::to_string(v); }
+// A volume's byte count (plain bytes) as sizes are shown.
+std::string Bytes(uint64_t v) { return FormatSize(double(v)); }
 
 // "1.5 kB  (1536 Bytes)"
 std::string SizeWithBytes(int64_t bytes) {
@@ -85,24 +88,24 @@ void FillAdvanced(TDiskPageInfo& page, TNode* diskNode, const TDiskRec* d) {
   a.BytesPerSector = Whole(d->BytesPerSector);
   a.SectorsPerCluster = Whole(d->SectorsPerCluster);
   a.ClusterSize = Whole(int64_t(d->BytesPerSector) * d->SectorsPerCluster) + " B";
-  int64_t used = DiskBytes(d, 2), free = DiskBytes(d, 1), capacity = DiskBytes(d, 0);
+  uint64_t used = DiskBytes(d, 2), free = DiskBytes(d, 1), capacity = DiskBytes(d, 0);
   if (!diskNode || (d->ScanFlags & ScanSkippedItems)) {
     a.LostSpace = "(unknown)";
   } else {
     // The slack of cluster rounding: what the volume uses beyond the bytes of its files.
-    int64_t files = 0;
-    for (TFileRec* f = FirstFile(d); f; f = f->NextFile()) files += int64_t(f->Size) * SizeScale;
+    uint64_t files = 0;
+    for (TFileRec* f = FirstFile(d); f; f = f->NextFile()) files += f->Size;
     for (int i = 0; i < diskNode->ChildCount(); ++i)
       if (auto* folder = static_cast<TFolderRec*>(diskNode->Child(i)->Record))
-        files += folder->TotalSize;
-    a.LostSpace = FormatFixedSize(used - files);
+        files += uint64_t(std::max<int64_t>(0, folder->TotalSize) / SizeScale);
+    a.LostSpace = Bytes(used > files ? used - files : 0);
   }
   int u = UsedShare(used, capacity);
   if (capacity > 0) {
-    if (u < 100) a.Slices.push_back({100 - u, "Free: " + FormatFixedSize(free), FreeSliceColor});
-    a.Slices.push_back({u, "Used: " + FormatFixedSize(used), UsedSliceColor});
+    if (u < 100) a.Slices.push_back({100 - u, "Free: " + Bytes(free), FreeSliceColor});
+    a.Slices.push_back({u, "Used: " + Bytes(used), UsedSliceColor});
   }
-  a.Footer = "Total capacity: " + FormatFixedSize(capacity);
+  a.Footer = "Total capacity: " + Bytes(capacity);
 }
 
 void FillDisk(TPropertiesInfo& info, const TPropertiesSubject& s) {
@@ -123,8 +126,8 @@ void FillDisk(TPropertiesInfo& info, const TPropertiesSubject& s) {
   p.VolumeLabel = ToDisplay(d->VolumeLabel);
   p.MediaTypeName = MediaTypeName(d->MediaType);
   p.Serial = FormatSerial(d->SerialNumber);
-  p.Capacity = FormatFixedSize(DiskBytes(d, 0));
-  p.FreeSpace = FormatFixedSize(DiskBytes(d, 1));
+  p.Capacity = Bytes(DiskBytes(d, 0));
+  p.FreeSpace = Bytes(DiskBytes(d, 1));
   p.Compressed = HasFlag(d, CompressedVolume);
   TNode* catalog = diskNode ? CatalogNodeOf(diskNode) : s.VolumeCatalog;
   if (catalog) {
@@ -145,8 +148,8 @@ void FillCatalog(TPropertiesInfo& info, TNode* node) {
   p.GroupCaptions = {"CD-ROM:", "Floppy 3.5\" :", "Floppy 5.25\" :", "Hard Disks:", "Removable:",
                      "Other:"};
   std::array<int, 6> counts{};
-  std::array<int64_t, 6> sums{};
-  int64_t storage = 0, used = 0;
+  std::array<uint64_t, 6> sums{};
+  uint64_t storage = 0, used = 0;
   for (int i = 0; i < node->ChildCount(); ++i) {
     auto* d = static_cast<TDiskRec*>(node->Child(i)->Record);
     int g = MediaGroup(d->MediaType);
@@ -157,11 +160,11 @@ void FillCatalog(TPropertiesInfo& info, TNode* node) {
   }
   for (std::size_t g = 0; g < 6; ++g) {
     p.Groups[g] = std::to_string(counts[g]);
-    if (counts[g]) p.Groups[g] += " (total " + FormatFixedSize(sums[g]) + ")";
+    if (counts[g]) p.Groups[g] += " (total " + Bytes(sums[g]) + ")";
   }
   p.DiskCount = std::to_string(node->ChildCount());
-  p.TotalStorage = FormatFixedSize(storage) + "  (" + Whole(storage / SizeScale) + " Bytes)";
-  p.TotalUsed = FormatFixedSize(used) + "  (" + Whole(used / SizeScale) + " Bytes)";
+  p.TotalStorage = Bytes(storage) + "  (" + std::to_string(storage) + " Bytes)";
+  p.TotalUsed = Bytes(used) + "  (" + std::to_string(used) + " Bytes)";
   p.Description = c->Description.Str();
 }
 
@@ -171,9 +174,9 @@ TAttributeBoxes AttributeBoxes(uint8_t a) {
   return {(a & 0x20) != 0, (a & 0x02) != 0, (a & 0x04) != 0, (a & 0x01) != 0};
 }
 
-int UsedShare(int64_t usedFixed, int64_t capacityFixed) {
-  if (capacityFixed <= 0) return 0;
-  return int(std::lround(double(usedFixed) / double(capacityFixed) * 100.0));
+int UsedShare(uint64_t used, uint64_t capacity) {
+  if (capacity == 0) return 0;
+  return int(std::lround(double(used) / double(capacity) * 100.0));
 }
 
 std::string DescriptionForEditor(std::string_view stored) {

@@ -175,7 +175,7 @@ TPropertiesChanges ApplyProperties(const TPropertiesSubject& subject, const TPro
                                    const TPropertiesEdits& edits);
 
 // The share of used space in percent, rounded; 0 for a capacity of 0.
-int UsedShare(int64_t usedFixed, int64_t capacityFixed);
+int UsedShare(uint64_t used, uint64_t capacity);
 // A description as the editor takes it (lines separated by "\n"), and back.
 std::string DescriptionForEditor(std::string_view stored);
 std::string DescriptionFromEditor(std::string_view text);

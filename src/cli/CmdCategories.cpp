@@ -6,11 +6,10 @@
 // category and flags by name, as the Set Categories and Flags window does, and saves the
 // catalog as the program's Save does. An ITEM is DISK\FOLDER\...\NAME. A category or flag the
 // catalog does not define, or an item that is not there, fails the whole command before
-// anything is written.
+// anything is written. Writers of one catalog take turns: set-category holds the catalog's
+// write lock from reading it to saving it.
 
 #include <CLI/CLI.hpp>
-#include <cstdio>
-#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,6 +18,9 @@
 #include "classify/Categories.h"
 #include "cli/Commands.h"
 #include "cli/Json.h"
+#include "cli/Output.h"
+#include "cli/Signals.h"
+#include "store/CatalogFiles.h"
 #include "store/LoadSave.h"
 #include "text/Text.h"
 
@@ -27,7 +29,7 @@ namespace tf::cli {
 namespace {
 
 int Fail(const std::string& message) {
-  std::cerr << message << '\n';
+  PrintMessage(message);
   return ExitFailed;
 }
 
@@ -40,7 +42,7 @@ std::unique_ptr<TNode> OpenCatalog(const std::string& path, std::string& error) 
   try {
     return ReadCatalogFile(path);
   } catch (const std::exception& e) {
-    error = path + ": " + e.what();
+    error = CatalogErrorText(path, ErrorText(e));
   }
   return nullptr;
 }
@@ -50,31 +52,32 @@ int ListCategories(const std::string& path, bool json) {
   std::unique_ptr<TNode> node = OpenCatalog(path, error);
   if (!node) return Fail(error);
   auto* cat = static_cast<TCatalogRec*>(node->Record);
+  std::string out;
   if (json) {
-    TJsonWriter j(stdout);
-    j.BeginObject();
-    j.Key("categories").BeginArray();
-    for (const TCategory& c : cat->Categories) {
-      j.BeginObject();
-      j.Key("name").String(c.Name);
-      j.Key("id").Int(c.Id);
-      j.EndObject();
+    out += "{\"categories\":[";
+    for (std::size_t i = 0; i < cat->Categories.size(); ++i) {
+      const TCategory& c = cat->Categories[i];
+      out += (i ? "," : "") + std::string("{\"name\":") + JsonEscape(ToDisplay(c.Name)) +
+             ",\"id\":" + std::to_string(c.Id) + "}";
     }
-    j.EndArray();
-    j.Key("flags").BeginArray();
-    for (const TText& f : cat->FlagNames) j.StringOrNull(f.CStr());
-    j.EndArray();
-    j.EndObject();
-    std::fputc('\n', stdout);
+    out += "],\"flags\":[";
+    for (std::size_t j = 0; j < cat->FlagNames.size(); ++j) {
+      const TText& f = cat->FlagNames[j];
+      out += (j ? "," : "") +
+             (f.Empty() ? std::string("null") : JsonEscape(ToDisplay(f.View())));
+    }
+    out += "]}\n";
   } else {
     for (const TCategory& c : cat->Categories)
-      std::printf("category\t%d\t%s\n", c.Id, ToDisplay(c.Name).c_str());
+      out += "category\t" + std::to_string(c.Id) + "\t" + ToDisplay(c.Name) + "\n";
     for (int j = 1; j <= UserFlagCount; ++j)
       if (FlagDefined(*cat, j))
-        std::printf("flag\t%d\t%s\n", j, ToDisplay(cat->FlagNames[std::size_t(j - 1)].View()).c_str());
+        out += "flag\t" + std::to_string(j) + "\t" +
+               ToDisplay(cat->FlagNames[std::size_t(j - 1)].View()) + "\n";
   }
   FreeDetachedNode(std::move(node));
-  return std::fflush(stdout) == 0 ? ExitOk : ExitFailed;
+  WriteOut(out);  // a failed write is reported as the command ends
+  return ExitOk;
 }
 
 std::vector<std::string> SplitPath(const std::string& path) {
@@ -134,7 +137,7 @@ struct TSetArgs {
 int SetCategory(const TSetArgs& a) {
   bool category = a.CategoryOpt->count() > 0;
   if (!category && !a.NoCategory && a.Flags.empty()) {
-    std::cerr << "set-category: nothing to set (--category, --no-category or --flag)\n";
+    PrintMessage("set-category: nothing to set (--category, --no-category or --flag)");
     return ExitUsage;
   }
   // NAME=on|off, split at the last "=" (a flag name may hold one).
@@ -143,10 +146,25 @@ int SetCategory(const TSetArgs& a) {
     std::size_t eq = f.rfind('=');
     std::string value = eq == std::string::npos ? std::string() : f.substr(eq + 1);
     if (eq == std::string::npos || eq == 0 || (value != "on" && value != "off")) {
-      std::cerr << "set-category: --flag takes NAME=on or NAME=off, not \"" << f << "\"\n";
+      PrintMessage("set-category: --flag takes NAME=on or NAME=off, not \"" + f + "\"");
       return ExitUsage;
     }
     flags.emplace_back(f.substr(0, eq), value == "on");
+  }
+
+  // Writers of one catalog take turns: the lock is held from reading the catalog to saving
+  // it, so that the change is made to what another writer saved. A lock that cannot be made
+  // leaves the failure to the reading below, which says what is wrong.
+  TStopSignals stopSignals;
+  TCatalogLock lock(a.Catalog);
+  try {
+    if (!lock.Lock(false)) {
+      PrintMessage("Waiting for another program to finish with " + a.Catalog + "...");
+      if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
+      lock.Lock(true);
+    }
+  } catch (const std::exception&) {
+    if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
   }
 
   TCatalogTree tree;
@@ -183,7 +201,7 @@ int SetCategory(const TSetArgs& a) {
       items.push_back(item);
     }
   } catch (const std::exception& e) {
-    return Fail(a.Catalog + ": " + e.what());
+    return Fail(CatalogErrorText(a.Catalog, ErrorText(e)));
   }
 
   bool changed = false;
@@ -199,10 +217,19 @@ int SetCategory(const TSetArgs& a) {
   }
   if (!changed) return ExitOk;  // nothing to write
   try {
-    WriteCatalogFile(catalog, a.Catalog, NoProgress());
+    // A stop signal waits for the save to end.
+    TStopSignals::THold hold;
+    WriteCatalogFile(catalog, a.Catalog, NoProgress(), lock.Held() ? &lock : nullptr);
   } catch (const std::exception& e) {
-    return Fail(SaveErrorText(a.Catalog, e.what()));
+    int status = Fail(SaveErrorText(a.Catalog, ErrorText(e)));
+    if (int sig = TStopSignals::Received()) {
+      lock.Unlock();
+      TStopSignals::EndBy(sig);
+    }
+    return status;
   }
+  lock.Unlock();
+  if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
   return ExitOk;
 }
 

@@ -337,6 +337,12 @@ void TAddDiskForm::FormShow() {
 
 void TAddDiskForm::FormActivate() {
   if (!updateDisk_) return;
+  if (VisibleButtons().empty() && s_.FolderDrives) {
+    // No drive can hold the disk, but the folder it was read from can become one.
+    StatusBar->setText(QString::fromLatin1(NoDriveForMediaText));
+    AddFolderBtn->setFocus();
+    return;
+  }
   StatusBar->setText(QString::fromLatin1(LookingForMediaText));
   StatusBar->repaint();
   char found = s_.Media.LocateDiskMedia(updateDisk_, true, true);
@@ -533,6 +539,7 @@ void TAddDiskForm::AddFolderClick() {
     return;
   }
   TFolderDriveForm form(s_.Drives, s_.Prompts, this);
+  if (updateDisk_) form.ProposeAs(*static_cast<TDiskRec*>(updateDisk_->Record));
   std::optional<TFolderDrive> drive = form.Execute();
   if (!drive) return;
   SaveFolderDrive(*s_.FolderDrives, *drive);
@@ -644,8 +651,16 @@ void TFolderDriveForm::FillLetters() {
     LetterCombo->addItem(QString(QLatin1Char(l)) + QLatin1Char(':'), int(l));
 }
 
+void TFolderDriveForm::ProposeAs(const TDiskRec& disk) {
+  proposeAs_.emplace(disk.VolumeLabel, disk.MediaType);
+}
+
 void TFolderDriveForm::SetFolder(const QString& folder) {
   TFolderDrive d = ProposeFolderDrive(drives_, folder.toStdString());
+  if (proposeAs_) {
+    d.Label = proposeAs_->first;
+    d.MediaType = proposeAs_->second;
+  }
   FolderEdit->setText(QString::fromStdString(d.Folder));
   FolderEdit->setModified(false);
   int letter = LetterCombo->findData(int(d.Letter));

@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QDialog>
@@ -192,6 +193,9 @@ class TFolderDriveForm final : public QDialog {
   // Fills the fields for a folder (the letter, label, serial, media type and file system
   // that ProposeFolderDrive gives).
   void SetFolder(const QString& folder);
+  // For the update of disk: a folder is proposed with the disk's label and media type, so
+  // that the folder it was read from is that medium again.
+  void ProposeAs(const TDiskRec& disk);
   // OK: checks the entries; closes with OK when they can be kept.
   void OKBtnClick();
   const TFolderDrive& Drive() const { return drive_; }
@@ -211,10 +215,14 @@ class TFolderDriveForm final : public QDialog {
   TDrives& drives_;
   TUserPrompts& prompts_;
   TFolderDrive drive_;
+  std::optional<std::pair<std::string, uint8_t>> proposeAs_;  // label, media type
 };
 
 inline constexpr char AddFolderCaption[] = "Add Folder as Drive...";
 inline constexpr char RemoveFolderCaption[] = "Remove Folder Drive";
+// The status line of an update for which no drive is there of the disk's media type.
+inline constexpr char NoDriveForMediaText[] =
+    "No drive of this media type. Was the disk read from a folder? Add Folder as Drive...";
 inline constexpr char FolderDriveCaption[] = "Folder as Drive";
 inline constexpr char BadSerialText[] =
     "The serial number must be eight hexadecimal digits, as in 1A2B-3C4D.";
