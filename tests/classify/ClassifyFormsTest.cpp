@@ -237,6 +237,8 @@ class ClassifyFormsTest : public QObject {
       QCOMPARE(w->defaultAction()->toolTip(), QLatin1String(b.Hint));
     }
 
+    Main().SelectNode(s_->doom);
+    Screenshot(&Main(), QStringLiteral("main-with-classification"));
     Main().TreeViewPopupShow(s_->home);
     QCOMPARE(VisibleEntries(Main().TreeViewPopup),
              (QStringList{"Rename", "Categories Setup", "-", "Add New Catalog", "Open Catalog",
