@@ -1,14 +1,16 @@
-# The two commands of the README, plus the benchmarks. Each one installs what is missing.
-#   make run    build (Release) and start the program
-#   make test   build (Debug, sanitizers) and run every test
-#   make bench  build (Release) and run the benchmarks
+# The two commands of the README, plus the package and the benchmarks. Each one installs what
+# is missing.
+#   make run      build (Release) and start the program
+#   make test     build (Debug, sanitizers) and run every test
+#   make package  build (Release) and make the Debian package in build/release/package
+#   make bench    build (Release) and run the benchmarks
 
 JOBS ?= 2
 RELEASE_DIR ?= build/release
 TEST_DIR ?= build/test
 CMAKE_GEN = -G Ninja
 
-.PHONY: deps run test bench release test-build clean
+.PHONY: deps run test package bench release test-build clean
 
 deps:
 	@scripts/install-deps
@@ -26,6 +28,11 @@ test-build: deps
 
 test: test-build
 	@cd $(TEST_DIR) && ctest -j $(JOBS) --output-on-failure --timeout 600
+
+package: release
+	@rm -f $(RELEASE_DIR)/package/*.deb
+	@cd $(RELEASE_DIR) && cpack -G DEB >/dev/null
+	@ls $(RELEASE_DIR)/package/*.deb
 
 bench: release
 	@bench/run-benchmarks $(RELEASE_DIR)

@@ -126,7 +126,7 @@ void BM_SelectFolderWindow(benchmark::State& state) {
     QCoreApplication::processEvents();
     state.ResumeTiming();
     form.SelectNode(big);
-    form.ListView->viewport()->repaint();
+    form.ActiveListView()->viewport()->repaint();
   }
   state.counters["rows"] = form.Items().Count();
 }
@@ -144,7 +144,7 @@ void BM_ResortWindow(benchmark::State& state) {
   int k = 0;
   for (auto _ : state) {
     form.MenuSortClick(keys[k++ % 4]);
-    form.ListView->viewport()->repaint();
+    form.ActiveListView()->viewport()->repaint();
   }
 }
 BENCHMARK(BM_ResortWindow)->Unit(benchmark::kMillisecond);

@@ -6,48 +6,20 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/Artwork.h"
+
 namespace tf {
-
-namespace {
-
-// A stack of three discs with a card in front: the catalog of media.
-QPixmap DrawProgramIcon(int size) {
-  QPixmap pm(size, size);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.scale(size / 64.0, size / 64.0);
-  const QColor discs[] = {QColor(0x6a, 0x8c, 0xaf), QColor(0x4f, 0x77, 0x9e), QColor(0x2f, 0x5a, 0x86)};
-  for (int i = 0; i < 3; ++i) {
-    QRectF r(6 + i * 6, 4 + i * 5, 40, 40);
-    p.setPen(QPen(QColor(0x1c, 0x34, 0x4d), 1.5));
-    p.setBrush(discs[i]);
-    p.drawEllipse(r);
-    p.setBrush(QColor(0xe8, 0xee, 0xf4));
-    p.drawEllipse(r.center(), 5, 5);
-  }
-  QRectF card(30, 30, 30, 30);
-  p.setPen(QPen(QColor(0x5a, 0x4a, 0x1e), 1.5));
-  p.setBrush(QColor(0xf6, 0xe3, 0xa1));
-  p.drawRoundedRect(card, 3, 3);
-  p.setPen(QPen(QColor(0x8a, 0x72, 0x30), 2));
-  for (int i = 0; i < 3; ++i) p.drawLine(QPointF(35, 38 + i * 7), QPointF(55 - i * 5, 38 + i * 7));
-  return pm;
-}
-
-}  // namespace
 
 QIcon ProgramIcon() {
   static QIcon icon = [] {
     QIcon i;
-    for (int s : {16, 24, 32, 48, 64, 128}) i.addPixmap(DrawProgramIcon(s));
+    for (int s : {16, 24, 32, 48, 64, 128}) i.addPixmap(QPixmap::fromImage(DrawProgramIcon(s)));
     return i;
   }();
   return icon;

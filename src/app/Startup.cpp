@@ -17,6 +17,7 @@
 #include "app/OptionsForm.h"
 #include "browse/Main.h"
 #include "browse/WaitForm.h"
+#include "classify/ClassifyWindows.h"
 #include "platform/DesktopIntegration.h"
 #include "platform/Drives.h"
 #include "platform/SettingsStore.h"
@@ -52,7 +53,7 @@ TApp::TApp(const TAppServices& services, std::vector<std::string> arguments)
   main_ = std::make_unique<TMainForm>(tree_, *services_.Prompts);
   main_->setWindowIcon(ProgramIcon());
   if (!services_.DataHome.empty() && !services_.ProgramPath.empty())
-    RegisterCatalogFileType(services_.DataHome, services_.ProgramPath);
+    RegisterCatalogFileType(services_.DataHome, services_.ProgramPath, services_.SystemDataDirs);
   RestoreWindowState();
 
   progress_ = std::make_unique<TWaitProgress>(*main_, main_.get());
@@ -72,6 +73,9 @@ TApp::TApp(const TAppServices& services, std::vector<std::string> arguments)
   items.Options = [this] { return Options(); };
   items.SetOptions = [this](const TOptions& o) { options_->SetOptions(o); };
   main_->SetServices(std::move(items));
+  // Properties, categories and the user list, behind the main window's commands.
+  classify_ = std::make_unique<TClassifyWindows>(TClassifyWindows::TServices{
+      *main_, tree_, *services_.Prompts, *progress_, [this] { return Options(); }, &settings});
 
   AutoSaveTimer = new QTimer(this);
   AutoSaveTimer->setObjectName(QStringLiteral("AutoSaveTimer"));
@@ -150,6 +154,7 @@ void TApp::ApplySettings() {
   main_->SetFonts(SlotFont(o, FontCatalogTree, QApplication::font()),
                   SlotFont(o, FontFileList, QApplication::font()),
                   SlotFont(o, FontTips, QToolTip::font()));
+  classify_->ApplySettings(o, SlotFont(o, FontProperties, QApplication::font()));
   ApplyAutoSaveSettings();
 }
 
@@ -159,6 +164,7 @@ void TApp::ApplyAutoSaveSettings() {
     autoSaveMinutes_ = o.AutoSaveEdit;
     AutoSaveTimer->setInterval(autoSaveMinutes_ * 60000);
   }
+  catalogs_->CancelPendingAutoSave();
   if (o.AutoSaveCheck) {
     if (!AutoSaveTimer->isActive()) AutoSaveTimer->start();
   } else {
@@ -231,6 +237,7 @@ void TApp::ShowSelection() {
   main_->UpdateActions(true);
 }
 void TApp::SortItemList() { main_->SortItems(true); }
+void TApp::UpdateCommands() { main_->UpdateActions(true); }
 void TApp::ExpandNode(TNode* node) { main_->ExpandNode(node); }
 void TApp::FocusTree() { main_->FocusTree(); }
 
@@ -298,6 +305,8 @@ bool TApp::CloseRequest() {
     notice->show();
     notice->repaint();
   }
+  // The user list goes with the main window, before the catalogs its items belong to.
+  classify_->ProgramClosing();
   QApplication::processEvents();
   main_->LockUpdates();
   catalogs_->CloseAllCatalogs(false);

@@ -18,6 +18,7 @@ class QTimer;
 
 namespace tf {
 
+class TClassifyWindows;
 class TDrives;
 class TMainForm;
 class TMediaDetector;
@@ -38,9 +39,11 @@ struct TAppServices {
   TUserPrompts* Prompts = nullptr;
   TDrives* Drives = nullptr;
   TShell* Shell = nullptr;
-  // Where the catalog file type is registered (empty: not registered), and the program file.
+  // Where the catalog file type is registered (empty: not registered), the program file, and
+  // the system's data folders, whose installed registration makes the user's unnecessary.
   std::string DataHome;
   std::string ProgramPath;
+  std::vector<std::string> SystemDataDirs;
   // Window chrome at start-up; tests go without.
   bool Splash = true;
   bool TipOfTheDay = true;
@@ -60,6 +63,7 @@ class TApp final : public QObject, public TOpenCatalogsHost {
   void Start();
 
   TMainForm& MainForm() { return *main_; }
+  TClassifyWindows& Classify() { return *classify_; }
   TCatalogTree& Tree() { return tree_; }
   TOpenCatalogs& Catalogs() { return *catalogs_; }
   TOptionsForm& OptionsForm() { return *options_; }
@@ -93,6 +97,7 @@ class TApp final : public QObject, public TOpenCatalogsHost {
   bool IsIdle() override;
   void ShowSelection() override;
   void SortItemList() override;
+  void UpdateCommands() override;
   void ExpandNode(TNode* node) override;
   void FocusTree() override;
   void RecentFilesChanged() override;
@@ -118,6 +123,7 @@ class TApp final : public QObject, public TOpenCatalogsHost {
   std::unique_ptr<TMediaForm> mediaForm_;
   std::unique_ptr<TMediaDetector> media_;
   std::unique_ptr<TOpenCatalogs> catalogs_;
+  std::unique_ptr<TClassifyWindows> classify_;
   QPointer<TSplashForm> splash_;
   bool firstIdleDone_ = false;
   bool shutDown_ = false;

@@ -31,6 +31,14 @@ std::string TDisplayFormats::ShortDate(const TDateTimeParts& t) const {
   return buf;
 }
 
+std::string TDisplayFormats::LongDate(const TDateTimeParts& t) const {
+  static constexpr const char* months[] = {"January", "February", "March",     "April",
+                                           "May",     "June",     "July",      "August",
+                                           "September", "October", "November", "December"};
+  int m = t.Month >= 1 && t.Month <= 12 ? t.Month - 1 : 0;
+  return std::to_string(t.Day) + " " + months[m] + " " + std::to_string(t.Year);
+}
+
 std::string TDisplayFormats::LongTime(const TDateTimeParts& t) const {
   return TwoDigits(t.Hour) + ":" + TwoDigits(t.Minute) + ":" + TwoDigits(t.Second);
 }
@@ -157,6 +165,7 @@ std::string FormatFileDate(TDateFormat format, uint32_t packed) {
   const TDisplayFormats& f = DisplayFormats();
   switch (format) {
     case TDateFormat::ShortDate: return f.ShortDate(t);
+    case TDateFormat::LongDate: return f.LongDate(t);
     case TDateFormat::LongTime: return f.LongTime(t);
     case TDateFormat::ShortTime: return f.ShortTime(t);
   }

@@ -30,6 +30,7 @@ class TDisplayFormats {
  public:
   virtual ~TDisplayFormats() = default;
   virtual std::string ShortDate(const TDateTimeParts& t) const;
+  virtual std::string LongDate(const TDateTimeParts& t) const;  // "3 February 2001"
   virtual std::string LongTime(const TDateTimeParts& t) const;  // with seconds
   virtual std::string ShortTime(const TDateTimeParts& t) const;
   virtual std::string DecimalSeparator() const { return "."; }
@@ -54,7 +55,7 @@ uint32_t EncodeDosDateTime(const TDateTimeParts& t);  // 0 outside 1980..2107
 // LastUpdate), taken to the DOS two-second resolution. False outside 1980..2107.
 bool DecodeDayCount(double days, TDateTimeParts& out);
 
-enum class TDateFormat { ShortDate, LongTime, ShortTime };
+enum class TDateFormat { ShortDate, LongDate, LongTime, ShortTime };
 // A packed date-time in one of the system's formats; "(unknown)" when it is not valid.
 std::string FormatFileDate(TDateFormat format, uint32_t packed);
 // The list columns: empty for 0 and for invalid values.

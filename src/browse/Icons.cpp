@@ -497,6 +497,84 @@ void Glyph(QPainter& p, TToolGlyph glyph) {
       p.setBrush(QColor(0x50, 0x50, 0x50));
       p.drawPolygon(QPolygonF({{13, 22}, {17, 26}, {11.5, 28}}));
       break;
+    case TToolGlyph::UserList:
+    case TToolGlyph::AddToUserList:
+    case TToolGlyph::ClearList:
+      // A clipboard with ticked lines; with a plus (adding) or a red cross (clearing).
+      p.setPen(QPen(Ink, 1.4));
+      p.setBrush(QColor(0xE8, 0xD0, 0xA0));
+      p.drawRoundedRect(QRectF(4, 4, 20, 25), 2, 2);
+      p.setBrush(Qt::white);
+      p.drawRect(QRectF(7, 8, 14, 18));
+      p.setBrush(Ink);
+      p.drawRect(QRectF(10, 2.5, 8, 4));
+      p.setPen(QPen(Accent, 1.6));
+      for (int i = 0; i < 3; ++i) p.drawLine(QPointF(9, 12 + i * 5), QPointF(19, 12 + i * 5));
+      if (glyph == TToolGlyph::AddToUserList) {
+        p.setPen(QPen(QColor(0x1E, 0x6B, 0x1E), 1));
+        p.setBrush(QColor(0x4C, 0xB8, 0x4C));
+        p.drawPolygon(QPolygonF({{21, 17}, {25, 17}, {25, 21}, {29, 21}, {29, 25}, {25, 25},
+                                 {25, 29}, {21, 29}, {21, 25}, {17, 25}, {17, 21}, {21, 21}}));
+      } else if (glyph == TToolGlyph::ClearList) {
+        p.setPen(QPen(QColor(0xC8, 0x20, 0x20), 3, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(18, 18), QPointF(28, 28));
+        p.drawLine(QPointF(28, 18), QPointF(18, 28));
+      }
+      break;
+    case TToolGlyph::SetCategory:
+      // A luggage tag with a coloured flag dot.
+      p.setPen(QPen(Ink, 1.4));
+      p.setBrush(QColor(0xF0, 0xC0, 0x40));
+      p.drawPolygon(QPolygonF({{3, 16}, {12, 6}, {28, 6}, {28, 26}, {12, 26}}));
+      p.setBrush(Qt::white);
+      p.drawEllipse(QPointF(11, 16), 2.5, 2.5);
+      p.setPen(QPen(Ink, 1.6));
+      p.drawLine(QPointF(16, 12), QPointF(25, 12));
+      p.drawLine(QPointF(16, 16), QPointF(25, 16));
+      p.drawLine(QPointF(16, 20), QPointF(22, 20));
+      break;
+    case TToolGlyph::Properties:
+      // A card with a blue "i".
+      p.setPen(QPen(Ink, 1.4));
+      p.setBrush(Qt::white);
+      p.drawRect(QRectF(4, 4, 24, 24));
+      p.setPen(Qt::NoPen);
+      p.setBrush(Accent);
+      p.drawEllipse(QPointF(16, 9.5), 2.2, 2.2);
+      p.drawRect(QRectF(14, 13, 4, 11));
+      p.drawRect(QRectF(12, 22, 8, 2.5));
+      break;
+    case TToolGlyph::Locate:
+      // A magnifying glass over a folder.
+      p.save();
+      p.translate(0, 4);
+      p.scale(0.75, 0.75);
+      DrawFolder(p, false);
+      p.restore();
+      p.setPen(QPen(Ink, 2.2));
+      p.setBrush(QColor(255, 255, 255, 170));
+      p.drawEllipse(QPointF(20, 13), 7, 7);
+      p.setPen(QPen(Ink, 3.4, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(QPointF(25, 18), QPointF(29.5, 22.5));
+      break;
+    case TToolGlyph::Report:
+      // A printed page coming out of a printer.
+      p.setPen(QPen(Ink, 1.4));
+      p.setBrush(Qt::white);
+      p.drawRect(QRectF(9, 3, 14, 13));
+      p.setBrush(QColor(0xC8, 0xD0, 0xDC));
+      p.drawRoundedRect(QRectF(3, 13, 26, 11), 2, 2);
+      p.setBrush(Qt::white);
+      p.drawRect(QRectF(9, 20, 14, 9));
+      p.setPen(QPen(Ink, 1.2));
+      for (int i = 0; i < 2; ++i) p.drawLine(QPointF(11, 23 + i * 3), QPointF(21, 23 + i * 3));
+      break;
+    case TToolGlyph::DeleteItems:
+      // A red cross.
+      p.setPen(QPen(QColor(0xC8, 0x20, 0x20), 4.2, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(QPointF(7, 7), QPointF(25, 25));
+      p.drawLine(QPointF(25, 7), QPointF(7, 25));
+      break;
   }
 }
 

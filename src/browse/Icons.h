@@ -81,6 +81,14 @@ enum class TToolGlyph {
   Explorer,
   Launch,
   EditDescription,
+  UserList,
+  AddToUserList,
+  SetCategory,
+  Properties,
+  Locate,
+  Report,
+  DeleteItems,
+  ClearList,
 };
 QIcon ToolIcon(TToolGlyph glyph);
 

@@ -16,6 +16,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QProxyStyle>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -38,9 +39,13 @@
 
 namespace tf {
 
-// The tooltip delays of the controls that show description hints, from the settings.
+// Tooltip delays: the controls that show description hints take theirs from the settings;
+// every other control of the program the fixed ones, through the application's style.
 class THintStyle final : public QProxyStyle {
  public:
+  THintStyle() = default;
+  // Wraps base (and owns it from now on).
+  explicit THintStyle(QStyle* base) : QProxyStyle(base) {}
   THintTiming Timing = HintTimingFor(true, 12, 5);
   int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                 QStyleHintReturn* ret) const override {
@@ -120,7 +125,6 @@ TMainForm::TMainForm(TCatalogTree& tree, TUserPrompts& prompts, QWidget* parent)
   listStack_ = new QStackedWidget;
   listStack_->addWidget(IconView);
   listStack_->addWidget(ListView);
-  listStack_->setCurrentWidget(ListView);
 
   splitter_ = new QSplitter(Qt::Horizontal);
   splitter_->addWidget(DBTree);
@@ -138,6 +142,13 @@ TMainForm::TMainForm(TCatalogTree& tree, TUserPrompts& prompts, QWidget* parent)
   CreateStatusBar();
   CreateItemActions();
 
+  // Hints of every other control: the application's own style, wrapped once for the whole
+  // program (setStyle keeps the wrapped style alive, as the wrapper owns it).
+  if (!dynamic_cast<THintStyle*>(QApplication::style())) {
+    auto* plain = new THintStyle(QApplication::style());
+    plain->Timing = HintTimingFor(false, 0, 0);
+    QApplication::setStyle(plain);
+  }
   // Description hints: the tree and both list views.
   hintStyle_ = new THintStyle;
   hintStyle_->setParent(this);
@@ -172,6 +183,7 @@ TMainForm::TMainForm(TCatalogTree& tree, TUserPrompts& prompts, QWidget* parent)
 
   ApplyBrowseSettings(options_);
   SizeColumns();
+  SetViewStyle(ViewLargeIcons);  // the start state; a saved state replaces it
   UpdateActions(true);
   ShowStatusText({}, 0);
 }
@@ -503,7 +515,7 @@ void TMainForm::DBTreeExpanding(TNode* node) {
 void TMainForm::ShowReadError(TNode* node, const std::exception& e) {
   TCatalogRec* cat = CatalogOf(node);
   std::string path = cat ? cat->FileName : std::string();
-  prompts_.Message("Catalog error", path + "\n\r" + e.what(), TButtons::Ok, TIcon::Error);
+  prompts_.Message("Catalog error", path + "\n\r" + ErrorText(e), TButtons::Ok, TIcon::Error);
 }
 
 void TMainForm::LoadItemList(TNode* node) {
@@ -513,7 +525,7 @@ void TMainForm::LoadItemList(TNode* node) {
   try {
     itemList_.Load(node, options_.ShowPrevCheck);
   } catch (const std::exception& e) {
-    error = e.what();
+    error = ErrorText(e);
   }
   listModel_->EndChange();
   if (!columnsSized_ || sizedColumns_ != itemList_.Columns()) SizeColumns();
@@ -676,7 +688,11 @@ void TMainForm::ListViewDblClick() {
 }
 
 void TMainForm::TreeOrListEnter(bool alt) {
-  (void)alt;  // Alt+Enter opens the properties once that command exists
+  // Alt+Enter: the properties, when that command is offered; otherwise as Enter.
+  if (alt && MenuProperties->isVisible() && MenuProperties->isEnabled()) {
+    PropertiesClick(TCommandSource::Toolbar);
+    return;
+  }
   if (ActiveListView()->hasFocus()) ListViewDblClick();
 }
 
@@ -902,11 +918,19 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         QToolTip::setFont(plainTipFont_);
         tipsFontShown_ = false;
       }
+      // An ordinary hint stays its fixed time unless its control asks for another.
+      if (auto* w = qobject_cast<QWidget*>(watched); w && w->toolTipDuration() < 0)
+        w->setToolTipDuration(HintTimingFor(false, 0, 0).HideMs);
       break;
     }
     case QEvent::KeyPress: {
       auto* key = static_cast<QKeyEvent*>(event);
       if (ItemKeyPress(watched, key)) return true;
+      if (watched == DBTree && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+          (key->modifiers() & Qt::AltModifier)) {
+        TreeOrListEnter(true);
+        return true;
+      }
       if (watched != ListView && watched != IconView) break;
       if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
         TreeOrListEnter(key->modifiers() & Qt::AltModifier);
@@ -930,6 +954,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
       break;
     case QEvent::Resize:
       if (watched == statusBar()) LayoutStatusPanels();
+      break;
+    case QEvent::MouseButtonRelease:
+      if (watched == StatusItem && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        StatusBarClick();
       break;
     default: break;
   }

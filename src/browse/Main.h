@@ -113,6 +113,9 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   // commands and the status bar.
   void UpdateActions(bool full);
   void RefreshStatus();
+  // The tree and both list views painted anew and the status refreshed (after records
+  // changed in place).
+  void RepaintViews();
   // mode 0 idle (the status bar is refreshed); 2 busy; 3 busy with the hourglass pointer.
   void ShowStatusText(const std::string& text, int mode) override;
   bool Busy() const { return busy_; }
@@ -175,6 +178,43 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   bool ListViewPopupPopup();
   // The drive of the last add or update ('C' at the start).
   char LastDrive() const { return lastDrive_; }
+
+  // ---- classification commands (MainActions.cpp)
+
+  // The windows behind the properties, user list and category commands, given once by whoever
+  // owns them. Until then those commands are not shown.
+  struct TClassifyHooks {
+    // The properties of an item: its node (a file's container) and its record.
+    std::function<void(TNode* node, TItemRec* record)> Properties;
+    // Set Categories and Flags for the records; true when they changed.
+    std::function<bool(const std::vector<TItemRec*>& items)> SetCategories;
+    // Categories Setup for the selected node; true after OK.
+    std::function<bool(TNode* selected)> CategoriesSetup;
+    // Adds the records to the user list (its window made on first use) and refreshes it.
+    std::function<void(const std::vector<TItemRec*>& items)> AddToUserList;
+    std::function<void()> ViewUserList;
+    // The properties of a volume that the Add New Disk window read (not in a catalog yet).
+    std::function<void(const TDiskRec& volume, char drive, TNode* catalog)> DiskInfo;
+  };
+  void SetClassifyHooks(TClassifyHooks hooks);
+  bool HasClassifyHooks() const { return bool(classify_.Properties); }
+
+  void PropertiesClick(TCommandSource source);
+  void MenuCatalogInfoClick();
+  void MenuSetCatClick(TCommandSource source);
+  void MenuCategoriesClick();
+  void ButtonAddListClick(TCommandSource source);
+  void ButtonUserListClick();
+  // A click on status panel 1: the properties, as the toolbar button.
+  void StatusBarClick();
+
+  // The item commands for other windows' items (user list, search results): the record and,
+  // for a file, its container come from the record itself.
+  // Selects the item in the tree and its row in the list.
+  void LocateItem(TItemRec* rec);
+  void EditItemDescription(TItemRec* rec);
+  void LaunchRecord(TItemRec* rec);
+  void OpenRecordFolder(TItemRec* rec);
   // The windows of these commands, created at first use (null before).
   TAddDiskForm* AddDiskWindow() const { return addDiskForm_; }
   TDescAssistForm* DescAssistWindow() const { return descAssistForm_; }
@@ -225,18 +265,32 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   QAction* MenuEditDesc = nullptr;
   QAction* MenuAddDisk = nullptr;
   QAction* MenuRenameItem = nullptr;
+  // Classification commands: "View &User List" (ButtonUserList), "&Add to User List"
+  // (ButtonAddList), "Set &Category and Flags" (ButtonSetCat), "&Properties"
+  // (ButtonProperties), "&Categories Setup" and "Catalog &Info".
+  QAction* MenuUserList = nullptr;
+  QAction* MenuAddUser = nullptr;
+  QAction* MenuSetCat = nullptr;
+  QAction* MenuProperties = nullptr;
+  QAction* MenuCategories = nullptr;
+  QAction* MenuCatalogInfo = nullptr;
   QMenu* TreeViewPopup = nullptr;
   QAction* TreeMenuRename = nullptr;
   QAction* TreeMenuNewDisk = nullptr;
   QAction* TreeMenuUpdateDisk = nullptr;
   QAction* TreeMenuDeleteDisk = nullptr;
   QAction* TreeMenuDescription = nullptr;
+  QAction* TreeMenuEditGroups = nullptr;
   QAction* TreeMenuOpenExplorer = nullptr;
+  QAction* TreeMenuAddList = nullptr;
+  QAction* TreeMenuSetCat = nullptr;
   QAction* TreeMenuSeparator = nullptr;
   QAction* TreeMenuAddCat = nullptr;
   QAction* TreeMenuOpenCat = nullptr;
   QAction* TreeMenuSaveCat = nullptr;
   QAction* TreeMenuCloseCat = nullptr;
+  QAction* TreeMenuSeparator2 = nullptr;
+  QAction* TreeMenuProperties = nullptr;
   QMenu* ListViewPopup = nullptr;
   QAction* ListMenuSwitch = nullptr;
   QAction* ListMenuRename = nullptr;
@@ -245,6 +299,10 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   QAction* ListMenuDescription = nullptr;
   QAction* ListMenuOpenExplorer = nullptr;
   QAction* ListMenuLaunchFile = nullptr;
+  QAction* ListMenuAddList = nullptr;
+  QAction* ListMenuSetCat = nullptr;
+  QAction* ListMenuSeparator = nullptr;
+  QAction* ListMenuProperties = nullptr;
 
  Q_SIGNALS:
   // Status panel 0 was refreshed: the save commands are enabled exactly when it reads
@@ -278,14 +336,19 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
 
   // Item commands (MainActions.cpp).
   void CreateItemActions();
+  void CreateClassifyActions();
+  void UpdateClassifyActions(bool full, const TItemCommandState& state);
+  // The records a command from source acts on: the tree's node, or the list's selected rows
+  // (the ".." row left out).
+  std::vector<TItemRec*> CommandRecords(TCommandSource source) const;
   void UpdateItemActions(bool full);
   bool ItemKeyPress(QObject* watched, QKeyEvent* key);
   void FileDoubleClick(TItemRec* file);
   TOptions CurrentOptions() const;
   TShellCommands ShellCommands() const;
   void DeleteDiskNode(TNode* disk);
+  TDescAssistForm* DescAssist();  // made at first use
   void EditListRow(int row);
-  void RepaintViews();
 
   TCatalogTree& tree_;
   TUserPrompts& prompts_;
@@ -302,7 +365,7 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   QFont plainTipFont_;  // of every other tooltip
   QFont descFont_;      // of description hints
   bool tipsFontShown_ = false;
-  int viewStyle_ = ViewDetails;
+  int viewStyle_ = ViewLargeIcons;
   int updateLock_ = 0;
   bool busy_ = false;
   bool hourglass_ = false;
@@ -317,6 +380,7 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   TAddDiskForm* addDiskForm_ = nullptr;
   TDescAssistForm* descAssistForm_ = nullptr;
   std::unique_ptr<TWaitProgress> descProgress_;
+  TClassifyHooks classify_;
 };
 
 }  // namespace tf

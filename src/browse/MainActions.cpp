@@ -68,15 +68,22 @@ void TMainForm::CreateItemActions() {
           [this] { MenuAddDiskClick(false, TCommandSource::EditMenu); });
   MenuRenameItem = make("MenuRenameItem", "&Rename Disk");
   connect(MenuRenameItem, &QAction::triggered, this, [this] { MenuRenameItemClick(); });
+  CreateClassifyActions();
 
+  MenuEdit->insertAction(MenuBackLevel, MenuUserList);
   MenuEdit->addSeparator();
   MenuEdit->addAction(MenuOpenExplorer);
   MenuEdit->addAction(MenuLaunchFile);
+  MenuEdit->addAction(MenuAddUser);
+  MenuEdit->addAction(MenuSetCat);
   MenuEdit->addAction(MenuEditDesc);
+  MenuEdit->addAction(MenuProperties);
   MenuCatalog = new QMenu(QStringLiteral("&Catalog"), this);
   MenuCatalog->setObjectName(QStringLiteral("MenuCatalog"));
   MenuCatalog->addAction(MenuAddDisk);
+  MenuCatalog->addAction(MenuCategories);
   MenuCatalog->addAction(MenuRenameItem);
+  MenuCatalog->addAction(MenuCatalogInfo);
   if (MenuSettings)
     menuBar()->insertMenu(MenuSettings->menuAction(), MenuCatalog);
   else
@@ -92,10 +99,15 @@ void TMainForm::CreateItemActions() {
   QAction* afterBack = back >= 0 && back + 1 < bar.size() ? bar[back + 1] : nullptr;
   ToolBar->insertAction(beforeBack, MenuAddDisk);
   named(MenuAddDisk, "ButtonAddDisk");
+  ToolBar->insertAction(MenuBackLevel, MenuUserList);
+  named(MenuUserList, "ButtonUserList");
   ToolBar->insertSeparator(afterBack);
   for (auto [a, name] : {std::pair{MenuOpenExplorer, "ButtonExplorer"},
                          std::pair{MenuLaunchFile, "ButtonLaunch"},
-                         std::pair{MenuEditDesc, "ButtonEditDesc"}}) {
+                         std::pair{MenuAddUser, "ButtonAddList"},
+                         std::pair{MenuSetCat, "ButtonSetCat"},
+                         std::pair{MenuEditDesc, "ButtonEditDesc"},
+                         std::pair{MenuProperties, "ButtonProperties"}}) {
     ToolBar->insertAction(afterBack, a);
     named(a, name);
   }
@@ -117,14 +129,22 @@ void TMainForm::CreateItemActions() {
   TreeMenuDeleteDisk = tree("TreeMenuDeleteDisk", "Delete Disk", [this] { TreeMenuDeleteDiskClick(); });
   TreeMenuDescription = tree("TreeMenuDescription", "Edit Description",
                              [this] { EditDescClick(TCommandSource::TreeMenu); });
+  TreeMenuEditGroups = tree("TreeMenuEditGroups", "Categories Setup", [this] { MenuCategoriesClick(); });
   TreeMenuOpenExplorer = tree("TreeMenuOpenExplorer", "Open in Explorer",
                               [this] { MenuOpenExplorerClick(TCommandSource::TreeMenu); });
+  TreeMenuAddList = tree("TreeMenuAddList", "Add To User List",
+                         [this] { ButtonAddListClick(TCommandSource::TreeMenu); });
+  TreeMenuSetCat = tree("TreeMenuSetCat", "Set Category and Flags",
+                        [this] { MenuSetCatClick(TCommandSource::TreeMenu); });
   TreeMenuSeparator = TreeViewPopup->addSeparator();
   // The catalog file commands are the File menu's; the application connects those.
   TreeMenuAddCat = tree("TreeMenuAddCat", "Add New Catalog", [this] { MenuNew->trigger(); });
   TreeMenuOpenCat = tree("TreeMenuOpenCat", "Open Catalog", [this] { MenuOpen->trigger(); });
   TreeMenuSaveCat = tree("TreeMenuSaveCat", "Save Catalog", [this] { MenuSave->trigger(); });
   TreeMenuCloseCat = tree("TreeMenuCloseCat", "Close Catalog", [this] { MenuClose->trigger(); });
+  TreeMenuSeparator2 = TreeViewPopup->addSeparator();
+  TreeMenuProperties = tree("TreeMenuProperties", "Properties",
+                            [this] { PropertiesClick(TCommandSource::TreeMenu); });
 
   // The list's context menu.
   ListViewPopup = new QMenu(this);
@@ -146,6 +166,13 @@ void TMainForm::CreateItemActions() {
                               [this] { MenuOpenExplorerClick(TCommandSource::ListMenu); });
   ListMenuLaunchFile = list("ListMenuLaunchFile", "Launch File",
                             [this] { MenuLaunchClick(TCommandSource::ListMenu); });
+  ListMenuAddList = list("ListMenuAddList", "Add To User List",
+                         [this] { ButtonAddListClick(TCommandSource::ListMenu); });
+  ListMenuSetCat = list("ListMenuSetCat", "Set Category and Flags",
+                        [this] { MenuSetCatClick(TCommandSource::ListMenu); });
+  ListMenuSeparator = ListViewPopup->addSeparator();
+  ListMenuProperties = list("ListMenuProperties", "Properties",
+                            [this] { PropertiesClick(TCommandSource::ListMenu); });
 
   DBTree->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(DBTree, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
@@ -167,6 +194,155 @@ void TMainForm::CreateItemActions() {
 
   for (QAction* a : {MenuOpenExplorer, MenuLaunchFile, MenuEditDesc, MenuAddDisk})
     a->setVisible(false);  // until the application gives the services
+  for (QAction* a : {MenuUserList, MenuAddUser, MenuSetCat, MenuProperties, MenuCategories,
+                     MenuCatalogInfo})
+    a->setVisible(false);  // until the windows behind them are given
+}
+
+void TMainForm::CreateClassifyActions() {
+  auto make = [this](const char* name, const char* text, const char* hint, QKeySequence key,
+                     auto handler) {
+    auto* a = new QAction(QString::fromLatin1(text), this);
+    a->setObjectName(QLatin1String(name));
+    if (hint) a->setToolTip(QString::fromLatin1(hint));
+    if (!key.isEmpty()) a->setShortcut(key);
+    connect(a, &QAction::triggered, this, handler);
+    return a;
+  };
+  MenuUserList = make("MenuUserList", "View &User List", "View User List",
+                      QKeySequence(Qt::CTRL | Qt::Key_U), [this] { ButtonUserListClick(); });
+  MenuUserList->setIcon(ToolIcon(TToolGlyph::UserList));
+  MenuAddUser = make("MenuAddUser", "&Add to User List", "Add to User List",
+                     QKeySequence(Qt::CTRL | Qt::Key_L),
+                     [this] { ButtonAddListClick(TCommandSource::EditMenu); });
+  MenuAddUser->setIcon(ToolIcon(TToolGlyph::AddToUserList));
+  MenuSetCat = make("MenuSetCat", "Set &Category and Flags", "Set Category and Flags", {},
+                    [this] { MenuSetCatClick(TCommandSource::EditMenu); });
+  MenuSetCat->setIcon(ToolIcon(TToolGlyph::SetCategory));
+  MenuProperties = make("MenuProperties", "&Properties", "Item Properties",
+                        QKeySequence(Qt::CTRL | Qt::Key_P),
+                        [this] { PropertiesClick(TCommandSource::EditMenu); });
+  MenuProperties->setIcon(ToolIcon(TToolGlyph::Properties));
+  MenuCategories = make("MenuCategories", "&Categories Setup", nullptr, {},
+                        [this] { MenuCategoriesClick(); });
+  MenuCatalogInfo = make("MenuCatalogInfo", "Catalog &Info", nullptr, {},
+                         [this] { MenuCatalogInfoClick(); });
+}
+
+void TMainForm::SetClassifyHooks(TClassifyHooks hooks) {
+  classify_ = std::move(hooks);
+  bool on = HasClassifyHooks();
+  for (QAction* a : {MenuUserList, MenuAddUser, MenuSetCat, MenuProperties, MenuCategories,
+                     MenuCatalogInfo})
+    a->setVisible(on);
+  UpdateActions(true);
+}
+
+void TMainForm::UpdateClassifyActions(bool full, const TItemCommandState& s) {
+  bool on = HasClassifyHooks();
+  MenuAddUser->setEnabled(on && s.AddToUserList);
+  MenuSetCat->setEnabled(on && s.SetCategory);
+  if (!full) return;
+  bool anyCatalog = tree_.CatalogCount() > 0;
+  for (QAction* a : {MenuUserList, MenuProperties, MenuCategories, MenuCatalogInfo})
+    a->setEnabled(on && anyCatalog);
+}
+
+std::vector<TItemRec*> TMainForm::CommandRecords(TCommandSource source) const {
+  TActionTarget t = Target(source);
+  if (!t.Found) return {};
+  if (t.FromTree) return {t.Node->Record};
+  std::vector<TItemRec*> rows = SelectedRecords();
+  std::erase(rows, itemList_.BackEntry());
+  return rows;
+}
+
+// ---- classification commands
+
+void TMainForm::PropertiesClick(TCommandSource source) {
+  if (!classify_.Properties || tree_.CatalogCount() == 0) return;
+  TActionTarget t = Target(source);
+  if (!t.Found) return;
+  classify_.Properties(t.Node, t.Record());
+  RepaintViews();
+  UpdateActions(true);
+}
+
+void TMainForm::MenuCatalogInfoClick() {
+  TNode* catalog = CatalogNodeOf(tree_.Selected());
+  if (!classify_.Properties || !catalog) return;
+  classify_.Properties(catalog, catalog->Record);
+  RepaintViews();
+  UpdateActions(true);
+}
+
+void TMainForm::MenuSetCatClick(TCommandSource source) {
+  if (!classify_.SetCategories) return;
+  std::vector<TItemRec*> items = CommandRecords(source);
+  TActionTarget t = Target(source);
+  if (items.empty() || !ItemCommandState(t, items, itemList_.BackEntry()).SetCategory) return;
+  if (classify_.SetCategories(items)) RepaintViews();
+  UpdateActions(true);
+}
+
+void TMainForm::MenuCategoriesClick() {
+  if (!classify_.CategoriesSetup || tree_.CatalogCount() == 0) return;
+  if (classify_.CategoriesSetup(tree_.Selected())) UpdateActions(true);
+}
+
+void TMainForm::ButtonAddListClick(TCommandSource source) {
+  if (!classify_.AddToUserList) return;
+  std::vector<TItemRec*> items = CommandRecords(source);
+  if (items.empty()) return;
+  classify_.AddToUserList(items);
+  UpdateActions(true);
+}
+
+void TMainForm::ButtonUserListClick() {
+  if (classify_.ViewUserList && tree_.CatalogCount() > 0) classify_.ViewUserList();
+}
+
+void TMainForm::StatusBarClick() { PropertiesClick(TCommandSource::Toolbar); }
+
+// ---- the item commands for other windows
+
+void TMainForm::LocateItem(TItemRec* rec) {
+  if (!rec || !rec->Node || !TreeOf(rec->Node)) return;
+  // A file is shown in its container's list; a folder or disk in its parent's; a catalog is
+  // its own node.
+  TNode* node = KindOf(rec) == ikFile || KindOf(rec) == ikCatalog ? rec->Node : rec->Node->Parent;
+  SelectNode(node);
+  if (KindOf(rec) == ikCatalog) {
+    FocusTree();
+    return;
+  }
+  int row = itemList_.RowOf(rec);
+  if (row < 0) return;
+  QAbstractItemView* view = ActiveListView();
+  view->setFocus();
+  view->selectionModel()->setCurrentIndex(listModel_->index(row, 0),
+                                          QItemSelectionModel::ClearAndSelect |
+                                              QItemSelectionModel::Rows);
+  view->scrollTo(listModel_->index(row, 0));
+  activateWindow();
+  raise();
+}
+
+void TMainForm::EditItemDescription(TItemRec* rec) {
+  if (!HasServices() || !rec || !rec->Node) return;
+  TFileRec* file = KindOf(rec) == ikFile ? static_cast<TFileRec*>(rec) : nullptr;
+  if (DescAssist()->Edit(rec->Node, file)) {
+    RepaintViews();
+    UpdateActions(true);
+  }
+}
+
+void TMainForm::LaunchRecord(TItemRec* rec) {
+  if (HasServices() && rec) LaunchItem(rec, ShellCommands());
+}
+
+void TMainForm::OpenRecordFolder(TItemRec* rec) {
+  if (HasServices() && rec) OpenItemFolder(rec, rec->Node, nullptr, ShellCommands());
 }
 
 void TMainForm::SetServices(TItemServices services) {
@@ -207,10 +383,14 @@ TCommandContext TMainForm::CommandContext() const {
 void TMainForm::UpdateItemActions(bool full) {
   TCommandContext c = CommandContext();
   bool services = HasServices();
-  TItemCommandState s = ItemCommandState(ActionTarget(TCommandSource::EditMenu, c), {},
-                                         itemList_.BackEntry());
+  TActionTarget target = ActionTarget(TCommandSource::EditMenu, c);
+  // A list target's user list and category states look at every selected row.
+  std::vector<TItemRec*> rows;
+  if (!target.FromTree && HasClassifyHooks()) rows = SelectedRecords();
+  TItemCommandState s = ItemCommandState(target, rows, itemList_.BackEntry());
   MenuOpenExplorer->setEnabled(services && s.OpenInExplorer);
   MenuLaunchFile->setEnabled(services && s.LaunchFile);
+  UpdateClassifyActions(full, s);
   if (!full) return;
   bool anyCatalog = tree_.CatalogCount() > 0;
   MenuAddDisk->setEnabled(services && anyCatalog);
@@ -236,11 +416,18 @@ void TMainForm::TreeViewPopupShow(TNode* node) {
   TreeMenuDeleteDisk->setVisible(disk);
   TreeMenuDescription->setVisible(node && services);
   TreeMenuOpenExplorer->setVisible(node && !catalog && services);
+  bool hooks = HasClassifyHooks();
+  TreeMenuEditGroups->setVisible(catalog && hooks);
+  TreeMenuAddList->setVisible(node && !catalog && hooks);
+  TreeMenuSetCat->setVisible(kind == ikFolder && hooks);
+  TreeMenuSeparator2->setVisible(node && hooks);
+  TreeMenuProperties->setVisible(node && hooks);
   if (node) {
     TCommandContext c = CommandContext();
     c.Selected = node;
     TItemCommandState s = ItemCommandState(ActionTarget(TCommandSource::TreeMenu, c), {}, nullptr);
     TreeMenuOpenExplorer->setEnabled(s.OpenInExplorer);
+    TreeMenuAddList->setEnabled(s.AddToUserList);
   }
   TreeMenuSeparator->setVisible(catalog);
   TreeMenuAddCat->setVisible(catalog || !node);
@@ -259,8 +446,8 @@ bool TMainForm::ListViewPopupPopup() {
   bool disk = KindOf(row) == ikDisk;
   bool back = row == itemList_.BackEntry();
   bool services = HasServices();
-  TItemCommandState s = ItemCommandState(ActionTarget(TCommandSource::ListMenu, c), {},
-                                         itemList_.BackEntry());
+  TItemCommandState s = ItemCommandState(ActionTarget(TCommandSource::ListMenu, c),
+                                         SelectedRecords(), itemList_.BackEntry());
   ListMenuSwitch->setVisible(!file);
   ListMenuRename->setVisible(disk);
   ListMenuUpdateDisk->setVisible(disk && services);
@@ -270,6 +457,13 @@ bool TMainForm::ListViewPopupPopup() {
   ListMenuOpenExplorer->setVisible(services);
   ListMenuOpenExplorer->setEnabled(s.OpenInExplorer);
   ListMenuLaunchFile->setVisible(services && s.LaunchFile);
+  bool hooks = HasClassifyHooks();
+  ListMenuAddList->setVisible(hooks);
+  ListMenuAddList->setEnabled(s.AddToUserList);
+  ListMenuSetCat->setVisible(hooks && s.SetCategory);
+  ListMenuSeparator->setVisible(hooks);
+  ListMenuProperties->setVisible(hooks);
+  ListMenuProperties->setEnabled(!back);
 
   QAction* standard = nullptr;
   if (!file) {
@@ -279,7 +473,7 @@ bool TMainForm::ListViewPopupPopup() {
       case TFileDoubleClick::Unselected:
       case TFileDoubleClick::Launch: standard = ListMenuLaunchFile; break;
       case TFileDoubleClick::Explorer: standard = ListMenuOpenExplorer; break;
-      case TFileDoubleClick::Properties:
+      case TFileDoubleClick::Properties: standard = ListMenuProperties; break;
       case TFileDoubleClick::Nothing: break;
     }
     if (standard && !standard->isVisible()) standard = nullptr;
@@ -349,7 +543,13 @@ void TMainForm::FileDoubleClick(TItemRec* file) {
     case TFileDoubleClick::Explorer:
       OpenItemFolder(file, tree_.Selected(), itemList_.BackEntry(), ShellCommands());
       break;
-    case TFileDoubleClick::Properties:  // the Properties window does not exist yet
+    case TFileDoubleClick::Properties:
+      if (classify_.Properties) {
+        classify_.Properties(tree_.Selected(), file);
+        RepaintViews();
+        UpdateActions(true);
+      }
+      break;
     case TFileDoubleClick::Nothing: break;
   }
 }
@@ -360,6 +560,13 @@ void TMainForm::EditDescClick(TCommandSource source) {
   if (!HasServices()) return;
   TActionTarget t = Target(source);
   if (!t.Found) return;
+  if (DescAssist()->Edit(t.Node, t.File)) {
+    RepaintViews();
+    UpdateActions(true);
+  }
+}
+
+TDescAssistForm* TMainForm::DescAssist() {
   if (!descAssistForm_) {
     descProgress_ = std::make_unique<TWaitProgress>(*this, this);
     descAssistForm_ = new TDescAssistForm(*services_.Media, *services_.Drives, prompts_,
@@ -367,10 +574,7 @@ void TMainForm::EditDescClick(TCommandSource source) {
                                           [this] { return DescSearchSettings(CurrentOptions()); },
                                           this);
   }
-  if (descAssistForm_->Edit(t.Node, t.File)) {
-    RepaintViews();
-    UpdateActions(true);
-  }
+  return descAssistForm_;
 }
 
 void TMainForm::RepaintViews() {
@@ -405,11 +609,19 @@ void TMainForm::MenuAddDiskClick(bool update, TCommandSource source) {
       if (services_.SetOptions) services_.SetOptions(o);
     };
     s.DriveIcon = [this](uint8_t mediaType) { return icons_->Icon(icons_->DriveIcon(mediaType)); };
+    s.DiskInfo = classify_.DiskInfo;
     addDiskForm_ = new TAddDiskForm(std::move(s), this);
   }
   std::optional<TScanJob> job = addDiskForm_->Execute(disk, lastDrive_);
   if (!job) return;
   lastDrive_ = job->Drive;
+  // Scanned folders come in the order the tree shows (the selected node is sorted again when
+  // it is shown; the others keep the order they get here).
+  job->SortChildren = [fileKey = itemList_.FileSortKey, diskKey = itemList_.DiskSortKey,
+                       reverse = itemList_.ReverseOrder,
+                       asFiles = itemList_.SortArchivesAsFiles](TNode* folder) {
+    SortTreeChildren(folder, fileKey, diskKey, reverse, asFiles);
+  };
   // The scan selects the new disk, which shows it; nothing else to show after a failure.
   RunDiskScan(*job, *services_.Drives, *services_.Media, prompts_, this,
               [this](const std::string& text) { ShowStatusText(text, text.empty() ? 0 : 2); });

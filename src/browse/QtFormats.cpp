@@ -23,6 +23,10 @@ std::string TQtDisplayFormats::ShortDate(const TDateTimeParts& t) const {
   return locale_.toString(QDate(t.Year, t.Month, t.Day), QLocale::ShortFormat).toStdString();
 }
 
+std::string TQtDisplayFormats::LongDate(const TDateTimeParts& t) const {
+  return locale_.toString(QDate(t.Year, t.Month, t.Day), QLocale::LongFormat).toStdString();
+}
+
 std::string TQtDisplayFormats::LongTime(const TDateTimeParts& t) const {
   return locale_.toString(QTime(t.Hour, t.Minute, t.Second), longTime_).toStdString();
 }

@@ -12,6 +12,7 @@ class TQtDisplayFormats final : public TDisplayFormats {
  public:
   explicit TQtDisplayFormats(const QLocale& locale = QLocale::system());
   std::string ShortDate(const TDateTimeParts& t) const override;
+  std::string LongDate(const TDateTimeParts& t) const override;
   std::string LongTime(const TDateTimeParts& t) const override;
   std::string ShortTime(const TDateTimeParts& t) const override;
   std::string DecimalSeparator() const override;

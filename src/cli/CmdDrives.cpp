@@ -1,14 +1,16 @@
-// tallowfen-cli drives: one JSON object per line for each drive letter, with the media type
-// and the volume data a scan would record for it. A drive that is not ready (an empty optical
-// drive) is listed with null volume data.
+// tallowfen-cli drives: one JSON object per line for each drive letter, the user's folder
+// drives included, with the media type and the volume data a scan would record for it. A
+// drive that is not ready (an empty optical drive) is listed with null volume data.
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "cli/Commands.h"
+#include "cli/Output.h"
 #include "platform/Drives.h"
 #include "platform/LinuxDrives.h"
+#include "platform/QtSettingsStore.h"
 #include "platform/ScriptedPrompts.h"
 #include "scan/Utils.h"
 #include "store/Records.h"
@@ -19,7 +21,8 @@ namespace tf::cli {
 namespace {
 
 int ListDrives() {
-  TLinuxDrives drives;
+  TQtSettingsStore settings;  // for the user's folder drives; only read
+  TLinuxDrives drives(&settings);
   TScriptedPrompts prompts;  // nothing is asked: every question here is without prompting
   TNoMediaPrompt mediaPrompt;
   TMediaDetector detector(drives, prompts, mediaPrompt);
@@ -40,8 +43,8 @@ int ListDrives() {
       j["fileSystem"] = ToDisplay(disk.FileSystem);
       j["serial"] = FormatSerial(disk.SerialNumber);
       j["caseInsensitive"] = drives.CaseInsensitive(letter);
-      j["totalBytes"] = DiskBytes(&disk, 0) / SizeScale;
-      j["freeBytes"] = DiskBytes(&disk, 1) / SizeScale;
+      j["totalBytes"] = DiskBytes(&disk, 0);
+      j["freeBytes"] = DiskBytes(&disk, 1);
     } else {
       j["label"] = nullptr;
       j["fileSystem"] = nullptr;
@@ -52,10 +55,9 @@ int ListDrives() {
     }
     j["ready"] = ready;
     std::string line = j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    std::fputs(line.c_str(), stdout);
-    std::fputc('\n', stdout);
+    if (!WriteOut(line + '\n')) break;
   }
-  return std::fflush(stdout) == 0 ? ExitOk : ExitFailed;
+  return ExitOk;  // main reports a failed write
 }
 
 }  // namespace

@@ -2,13 +2,19 @@
 // Each file list is read, printed and dropped again, so that a catalog of millions of files
 // is dumped in the memory of its folder tree.
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <cstdio>
-#include <iostream>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "cli/Commands.h"
 #include "cli/Json.h"
+#include "cli/Output.h"
 #include "store/LoadSave.h"
 
 namespace tf::cli {
@@ -107,37 +113,75 @@ void DumpCatalog(TJsonWriter& j, TNode* catNode) {
   j.EndObject();
 }
 
+// An unnamed file in $TMPDIR (or /tmp) for the document; null with errno set when none can
+// be made.
+std::FILE* StagingFile(const std::string& folder) {
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+    // A file system without unnamed files: a named one, gone from the folder at once.
+    std::string name = folder + "/tallowfen-dump-XXXXXX";
+    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0) ::unlink(name.c_str());
+  }
+  if (fd < 0) return nullptr;
+  std::FILE* f = ::fdopen(fd, "w+");
+  if (!f) {
+    int error = errno;
+    ::close(fd);
+    errno = error;
+  }
+  return f;
+}
+
+std::string TempFolder() {
+  const char* t = std::getenv("TMPDIR");
+  return t && *t ? t : "/tmp";
+}
+
+int Dump(const std::string& path) {
+  TCatalogTree tree;
+  std::string folder = TempFolder();
+  auto stagingFailed = [&folder](int error) {
+    PrintMessage("Can not write the temporary copy of the output in " + folder + ": " +
+                 std::strerror(error ? error : EIO));
+    return ExitFailed;
+  };
+  try {
+    TNode* cat = tree.AppendChild(tree.Root(), ReadCatalogFile(path));
+    // The document goes to a scratch file first: a damaged file list found half-way must not
+    // leave half a document on stdout.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> scratch(StagingFile(folder), &std::fclose);
+    if (!scratch) return stagingFailed(errno);
+    try {
+      TJsonWriter j(scratch.get());
+      DumpCatalog(j, cat);
+      std::fputc('\n', scratch.get());
+    } catch (const EWriteFailed& e) {
+      return stagingFailed(e.Error);
+    }
+    errno = 0;
+    if (std::fflush(scratch.get()) != 0 || std::ferror(scratch.get())) return stagingFailed(errno);
+    std::rewind(scratch.get());
+    char chunk[65536];
+    while (std::size_t n = std::fread(chunk, 1, sizeof chunk, scratch.get()))
+      if (!WriteOut(std::string_view(chunk, n))) return ExitOk;  // main reports it
+    if (std::ferror(scratch.get())) return stagingFailed(errno);
+    return ExitOk;
+  } catch (const EInvalidCatalog& e) {
+    PrintMessage(path + ": " + e.what());
+  } catch (const EStreamError& e) {
+    PrintMessage(CatalogErrorText(path, e.what()));
+  }
+  return ExitFailed;
+}
+
 }  // namespace
 
 void AddDumpCommand(CLI::App& app, TAction& action) {
   auto* cmd = app.add_subcommand("dump", "Print a whole catalog as JSON");
   auto path = std::make_shared<std::string>();
   cmd->add_option("catalog", *path, "Catalog file (.ctf)")->required();
-  cmd->callback([&action, path] {
-    action = [path] {
-      TCatalogTree tree;
-      try {
-        TNode* cat = tree.AppendChild(tree.Root(), ReadCatalogFile(*path));
-        // The document goes to a scratch file first: a damaged file list found half-way
-        // must not leave half a document on stdout.
-        std::unique_ptr<std::FILE, int (*)(std::FILE*)> scratch(std::tmpfile(), &std::fclose);
-        if (!scratch) throw EStreamError("Can not create a temporary file");
-        TJsonWriter j(scratch.get());
-        DumpCatalog(j, cat);
-        std::fputc('\n', scratch.get());
-        std::rewind(scratch.get());
-        char chunk[65536];
-        while (std::size_t n = std::fread(chunk, 1, sizeof chunk, scratch.get()))
-          std::fwrite(chunk, 1, n, stdout);
-        return std::fflush(stdout) == 0 ? ExitOk : ExitFailed;
-      } catch (const EInvalidCatalog& e) {
-        std::cerr << *path << ": " << e.what() << '\n';
-      } catch (const EStreamError& e) {
-        std::cerr << *path << ": " << e.what() << '\n';
-      }
-      return ExitFailed;
-    };
-  });
+  cmd->callback([&action, path] { action = [path] { return Dump(*path); }; });
 }
 
 }  // namespace tf::cli

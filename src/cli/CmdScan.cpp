@@ -1,24 +1,31 @@
 // tallowfen-cli scan ROOT --catalog FILE.ctf [options]
 // tallowfen-cli update FILE.ctf DISKNAME ROOT [options]
 //
-// Both read the folder or mount point ROOT as a medium, through a folder drive of this run
-// only (the user's settings are never touched), and save the catalog. The folder drive takes
-// the volume data of the file system that holds ROOT, unless --label, --serial, --media or
-// --fs say otherwise. On success one JSON object is printed on stdout:
+// Both read the folder or mount point ROOT as a medium and save the catalog. A mount point is
+// the volume mounted there; a folder is a medium of its own, with the identity the windows
+// give it as a folder drive (MediumLetter). The user's settings are read, never written. On
+// success one JSON object is printed on stdout:
 //   {"name":"...","files":N,"folders":N,"archiveEntries":N}
-// A progress bar goes to stderr when it is a terminal; Ctrl+C cancels the scan and leaves
-// the catalog file untouched.
+// A progress bar goes to stderr when it is a terminal. Ctrl+C (or SIGTERM, SIGHUP) cancels
+// the scan and leaves the catalog file untouched; during the save it waits for the save to
+// end. Writers of one catalog take turns (TCatalogLock): a second scan or update waits.
+
+#include <signal.h>
+#include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 
 #include "settings/ScanOptions.h"
 #include "cli/Commands.h"
+#include "cli/Output.h"
+#include "cli/Signals.h"
 #include "cli/Terminal.h"
 #include "platform/DirEnum.h"
 #include "platform/Drives.h"
@@ -26,8 +33,11 @@
 #include "platform/MemorySettings.h"
 #include "platform/Progress.h"
 #include "platform/Prompts.h"
+#include "platform/QtSettingsStore.h"
 #include "scan/AddDisk.h"
+#include "scan/FolderDrives.h"
 #include "scan/Utils.h"
+#include "store/CatalogFiles.h"
 #include "store/LoadSave.h"
 
 namespace tf::cli {
@@ -55,9 +65,15 @@ void AddScanOptions(CLI::App* cmd, TScanArgs& a) {
   a.NameOpt = cmd->add_option("--name", a.Name,
                               "Disk name (default: the volume label; an update keeps the old "
                               "name); made unique in the catalog");
-  a.LabelOpt = cmd->add_option("--label", a.Label, "Volume label instead of the one ROOT's "
-                                                   "file system reports");
-  a.SerialOpt = cmd->add_option("--serial", a.Serial, "Volume serial number, XXXX-XXXX");
+  a.LabelOpt = cmd->add_option("--label", a.Label,
+                               "Volume label (default: the mounted volume's; a folder's name "
+                               "for a folder)");
+  a.SerialOpt = cmd->add_option("--serial", a.Serial, "Volume serial number, XXXX-XXXX")
+                    ->check(CLI::Validator(
+                        [](std::string& text) -> std::string {
+                          return ParseSerial(text) ? "" : "not a serial number: " + text;
+                        },
+                        "XXXX-XXXX"));
   a.MediaOpt = cmd->add_option("--media", a.Media,
                                "Media type code: 0-4, 7, 9 floppies, 5 hard disk, 10 CD-ROM, "
                                "11 network, 12 RAM disk, 13 removable")
@@ -86,54 +102,62 @@ void AddScanOptions(CLI::App* cmd, TScanArgs& a) {
                 "Leave out the recycle folder (default on)");
 }
 
-// The folder drive that shows ROOT as a medium. The volume data are those of the mounted
-// file system that holds ROOT, or what the options say.
-bool MakeFolderDrive(const TScanArgs& a, const std::string& root, TSettingsKey& settings,
-                     char& letter, std::string& error) {
-  TLinuxDrives host;
-  TStderrPrompts prompts;
-  TNoMediaPrompt mediaPrompt;
-  TMediaDetector hostDetector(host, prompts, mediaPrompt);
+// The folder drive the user made for folder in the windows, if any (the settings are only
+// read here).
+std::optional<TFolderDrive> KeptFolderDrive(const std::string& folder) {
+  TQtSettingsStore settings;
+  for (TFolderDrive& d : LoadFolderDrives(settings)) {
+    std::error_code ec;
+    if (std::filesystem::canonical(d.Folder, ec).string() == folder && !ec) return d;
+  }
+  return std::nullopt;
+}
+
+// The drive letter of the medium ROOT is, in drives (a table of the mount that holds ROOT,
+// at mountPoint). A mount point is the volume mounted there, read as the windows read that
+// drive. A folder is a medium of its own, as the windows' folder drives are: the folder drive
+// the user made for it, else the one the windows propose (the folder's name as label, a
+// serial folded from its device and inode, the kind of medium and the file system of the
+// mount that holds it). --label, --serial, --media and --fs override either; such a medium
+// is shown through a folder drive of this run only.
+char MediumLetter(const TScanArgs& a, const std::string& root, const std::string& mountPoint,
+                  TLinuxDrives& drives, TSettingsKey& runFolderDrives) {
+  std::string where = CatalogPathOf(drives, mountPoint);
+  char mountLetter = where.empty() ? 0 : where[0];
+  bool isMount = mountLetter && root == mountPoint;
+  bool overridden = a.LabelOpt->count() || a.SerialOpt->count() || a.MediaOpt->count() ||
+                    a.FsOpt->count();
+  if (isMount && !overridden) return mountLetter;
+
   TFolderDrive drive;
-  drive.Folder = root;
-  drive.MediaType = MediaHardDisk;
-  drive.FileSystem.clear();
-  std::string where = CatalogPathOf(host, root);
-  if (!where.empty()) {
-    char hostLetter = where[0];
+  if (isMount) {
+    TStderrPrompts prompts;
+    TNoMediaPrompt mediaPrompt;
+    TMediaDetector detector(drives, prompts, mediaPrompt);
     TVolumeData volume;
-    if (host.VolumeInformation(hostLetter, volume)) {
+    if (drives.VolumeInformation(mountLetter, volume)) {
       drive.Label = volume.Label;
       drive.Serial = volume.Serial;
       drive.FileSystem = volume.FileSystem;
     }
-    drive.MediaType = hostDetector.GetMediaType(hostLetter);
+    drive.MediaType = detector.GetMediaType(mountLetter);
+  } else if (auto kept = KeptFolderDrive(root)) {
+    drive = *kept;
+  } else {
+    drive = ProposeFolderDrive(drives, root);
   }
+  drive.Folder = root;
   if (a.LabelOpt->count()) drive.Label = a.Label;
-  if (a.SerialOpt->count()) {
-    auto serial = ParseSerial(a.Serial);
-    if (!serial) {
-      error = "--serial: not a serial number: " + a.Serial;
-      return false;
-    }
-    drive.Serial = *serial;
-  }
+  if (a.SerialOpt->count()) drive.Serial = ParseSerial(a.Serial).value_or(0);
   if (a.MediaOpt->count()) drive.MediaType = uint8_t(a.Media);
   if (a.FsOpt->count()) drive.FileSystem = a.FileSystem;
   drive.Label = std::string(CutText(drive.Label, 11));
   drive.FileSystem = std::string(CutText(drive.FileSystem, 8));
-
-  uint32_t used = host.LogicalDrives();
-  letter = 0;
-  for (char l = 'Z'; l >= 'D' && !letter; --l)
-    if (!(used & (1u << (l - 'A')))) letter = l;
-  if (!letter) {
-    error = "No drive letter is free for " + root;
-    return false;
-  }
-  drive.Letter = letter;
-  SaveFolderDrive(settings, drive);
-  return true;
+  // The table holds one mount at most: letters are free.
+  drive.Letter = FreeFolderDriveLetters(drives).front();
+  SaveFolderDrive(runFolderDrives, drive);
+  drives.ReloadFolderDrives();
+  return drive.Letter;
 }
 
 std::string DiskDifferences(const TDiskRec& medium, const TDiskRec& disk) {
@@ -148,14 +172,27 @@ std::string DiskDifferences(const TDiskRec& medium, const TDiskRec& disk) {
   if (medium.MediaType != disk.MediaType)
     line("media type", MediaTypeName(disk.MediaType), MediaTypeName(medium.MediaType));
   if (DiskBytes(&medium, 0) != DiskBytes(&disk, 0))
-    line("capacity", std::to_string(DiskBytes(&disk, 0) / SizeScale) + " bytes",
-         std::to_string(DiskBytes(&medium, 0) / SizeScale) + " bytes");
+    line("capacity", std::to_string(DiskBytes(&disk, 0)) + " bytes",
+         std::to_string(DiskBytes(&medium, 0)) + " bytes");
   return out;
 }
 
 int Fail(const std::string& message) {
-  std::cerr << message << '\n';
+  PrintMessage(message);
   return ExitFailed;
+}
+
+// A new catalog file can be made where it is to go: its folder exists. Checked before the
+// scan, so that a long scan does not end in a save that cannot work.
+std::string CatalogFolderProblem(const std::string& catalog) {
+  namespace fs = std::filesystem;
+  fs::path folder = fs::path(catalog).parent_path();
+  if (folder.empty()) return {};
+  std::error_code ec;
+  fs::file_status st = fs::status(folder, ec);
+  if (!fs::exists(st)) return "the folder " + folder.string() + " does not exist";
+  if (!fs::is_directory(st)) return folder.string() + " is not a folder";
+  return {};
 }
 
 int RunScan(TScanArgs& a, bool update) {
@@ -170,6 +207,22 @@ int RunScan(TScanArgs& a, bool update) {
       return Fail(a.Root + ": " + std::error_code(probe.Errno(), std::generic_category()).message());
   }
 
+  // Writers of one catalog take turns: the lock is held from reading the catalog to saving
+  // it, so that a second writer works on what the first one saved.
+  // A lock that cannot be made (no such folder, not a file) leaves the failure to the checks
+  // below, which say what is wrong.
+  TStopSignals stopSignals;
+  TCatalogLock lock(a.Catalog);
+  try {
+    if (!lock.Lock(false)) {
+      PrintMessage("Waiting for another program to finish with " + a.Catalog + "...");
+      if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
+      lock.Lock(true);
+    }
+  } catch (const std::exception&) {
+    if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
+  }
+
   TCatalogTree tree;
   TNode* catalog = nullptr;
   try {
@@ -177,13 +230,20 @@ int RunScan(TScanArgs& a, bool update) {
       catalog = tree.AppendChild(tree.Root(), ReadCatalogFile(a.Catalog));
     } else if (update) {
       return Fail(a.Catalog + ": no such catalog file");
+    } else if (std::string problem = CatalogFolderProblem(a.Catalog); !problem.empty()) {
+      return Fail(a.Catalog + ": " + problem);
     } else {
-      auto node = MakeNode("Catalog1", new TCatalogRec);
+      // Its file: the save then expects no file there, as now.
+      auto* rec = new TCatalogRec;
+      rec->FileName = a.Catalog;
+      auto node = MakeNode("Catalog1", rec);
       node->Bold = true;
       catalog = tree.AppendChild(tree.Root(), std::move(node));
     }
+    // A catalog that cannot be saved is refused before the scan, not after it.
+    CheckCanSave(a.Catalog);
   } catch (const std::exception& e) {
-    return Fail(a.Catalog + ": " + e.what());
+    return Fail(CatalogErrorText(a.Catalog, ErrorText(e)));
   }
 
   TNode* old = nullptr;
@@ -193,11 +253,11 @@ int RunScan(TScanArgs& a, bool update) {
     if (!old) return Fail("There is no disk \"" + a.DiskName + "\" in " + a.Catalog);
   }
 
-  TMemorySettings settings;
-  char letter = 0;
-  std::string error;
-  if (!MakeFolderDrive(a, root, settings, letter, error)) return Fail(error);
-  TLinuxDrives drives(&settings);
+  TMemorySettings runFolderDrives;
+  TLinuxDrivesOptions only;
+  only.OnlyMountPoint = DriveMountPointOf(root, ReadMountTable());
+  TLinuxDrives drives(&runFolderDrives, only);
+  char letter = MediumLetter(a, root, *only.OnlyMountPoint, drives, runFolderDrives);
   TStderrPrompts prompts;
   TNoMediaPrompt mediaPrompt;
   TMediaDetector detector(drives, prompts, mediaPrompt);
@@ -207,8 +267,8 @@ int RunScan(TScanArgs& a, bool update) {
   if (old) {
     std::string differences = DiskDifferences(medium, *static_cast<TDiskRec*>(old->Record));
     if (!differences.empty())
-      std::cerr << "The medium does not match the disk \"" << a.DiskName << "\":\n"
-                << differences << "Updating it all the same.\n";
+      PrintMessage("The medium does not match the disk \"" + a.DiskName + "\":\n" + differences +
+                   "Updating it all the same.");
   }
 
   TScanJob job;
@@ -219,19 +279,31 @@ int RunScan(TScanArgs& a, bool update) {
   job.DiskName = a.NameOpt->count() ? a.Name : ProposedDiskName(medium, old, a.Settings);
 
   TTerminalProgress progress;
-  TScanResult result;
-  {
-    TInterruptGuard guard;
-    result = ScanDisk(job, drives, detector, progress);
+  TScanResult result = ScanDisk(job, drives, detector, progress);
+  if (result.Status != TScanStatus::Done) {
+    int status = Fail(result.Message);
+    if (int sig = TStopSignals::Received()) {
+      lock.Unlock();
+      TStopSignals::EndBy(sig);
+    }
+    return status;
   }
-  if (result.Status != TScanStatus::Done) return Fail(result.Message);
 
   try {
-    WriteCatalogFile(catalog, a.Catalog, progress);
+    // A signal waits for the save to end: the catalog is replaced whole or not at all.
+    TStopSignals::THold hold;
+    WriteCatalogFile(catalog, a.Catalog, progress, lock.Held() ? &lock : nullptr);
   } catch (const std::exception& e) {
-    return Fail(SaveErrorText(a.Catalog, e.what()));
+    int status = Fail(SaveErrorText(a.Catalog, ErrorText(e)));
+    if (int sig = TStopSignals::Received()) {
+      lock.Unlock();
+      TStopSignals::EndBy(sig);
+    }
+    return status;
   }
   progress.End();
+  lock.Unlock();
+  if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
 
   nlohmann::ordered_json j;
   j["name"] = ToDisplay(result.Disk->Caption);
@@ -239,9 +311,11 @@ int RunScan(TScanArgs& a, bool update) {
   j["folders"] = result.Folders;
   j["archiveEntries"] = result.ArchiveEntries;
   std::string line = j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-  std::fputs(line.c_str(), stdout);
-  std::fputc('\n', stdout);
-  return std::fflush(stdout) == 0 ? ExitOk : ExitFailed;
+  WriteOut(line + '\n');
+  if (auto reason = OutputFailure())
+    return Fail("The disk \"" + ToDisplay(result.Disk->Caption) + "\" was saved in " + a.Catalog +
+                ", but the summary could not be written: " + *reason);
+  return ExitOk;
 }
 
 }  // namespace

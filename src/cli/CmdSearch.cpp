@@ -15,7 +15,6 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +23,7 @@
 #include "browse/ItemText.h"
 #include "cli/Commands.h"
 #include "cli/Json.h"
+#include "cli/Output.h"
 #include "cli/Terminal.h"
 #include "platform/QtSettingsStore.h"
 #include "search/SearchThread.h"
@@ -302,7 +302,7 @@ class TOpenedCatalogs {
       try {
         tree.AppendChild(tree.Root(), ReadCatalogFile(path));
       } catch (const std::exception& e) {
-        std::cerr << path << ": " << e.what() << '\n';
+        PrintMessage(CatalogErrorText(path, ErrorText(e)));
         return false;
       }
     }
@@ -328,26 +328,29 @@ class TOpenedCatalogs {
   TResultList duplicates{TListKind::Duplicates};
 };
 
-void PrintJson(TJsonWriter& j, TItemRec* rec) {
+std::string JsonText(std::string_view stored) { return JsonEscape(ToDisplay(stored)); }
+
+// {"kind", "catalog", "disk", "path" (the container's folder path), "name", "size",
+// "modifiedTime", "attributes", "description", "categoryFlags"}
+std::string JsonItem(TItemRec* rec) {
   bool file = KindOf(rec) == ikFile;
   TNode* node = rec->Node;
   TNode* container = file ? node : node->Parent;
-  j.BeginObject();
-  j.Key("kind").String(file ? "file" : "folder");
-  j.Key("catalog").String(CatalogNodeOf(node)->Caption);
-  j.Key("disk").String(DiskNodeOf(node)->Caption);
-  j.Key("path").String(GetFolderPath(container));
   TItemView v = ViewOf(rec);
-  j.Key("name").String(v.Name);
-  j.Key("size").UInt(v.Size);
-  j.Key("modifiedTime").UInt(v.ModifiedTime);
-  j.Key("attributes").UInt(v.Attributes);
-  j.Key("description").StringOrNull(DescriptionOf(rec)->CStr());
-  j.Key("categoryFlags").UInt(v.CategoryFlags);
-  j.EndObject();
+  const TText* desc = DescriptionOf(rec);
+  return std::string("{\"kind\":") + (file ? "\"file\"" : "\"folder\"") +
+         ",\"catalog\":" + JsonText(CatalogNodeOf(node)->Caption) +
+         ",\"disk\":" + JsonText(DiskNodeOf(node)->Caption) +
+         ",\"path\":" + JsonText(GetFolderPath(container)) + ",\"name\":" + JsonText(v.Name) +
+         ",\"size\":" + std::to_string(v.Size) +
+         ",\"modifiedTime\":" + std::to_string(v.ModifiedTime) +
+         ",\"attributes\":" + std::to_string(v.Attributes) +
+         ",\"description\":" + (desc && *desc ? JsonText(desc->View()) : "null") +
+         ",\"categoryFlags\":" + std::to_string(v.CategoryFlags) + "}";
 }
 
-void PrintColumns(TItemRec* rec) {
+// The eight column texts of the result list, tab-separated.
+std::string ColumnsLine(TItemRec* rec) {
   std::string line;
   TItemRec* const row[] = {rec};
   for (int column = 0; column < 8; ++column) {
@@ -356,16 +359,21 @@ void PrintColumns(TItemRec* rec) {
                                   nullptr)
                 .Text;
   }
-  line += '\n';
-  std::fputs(line.c_str(), stdout);
+  return line;
 }
 
 // The catalogs are not freed record by record: the process ends here, which frees them at
 // once (freeing a million folder nodes one by one takes longer than the search).
 [[noreturn]] void Finish(const TSearchEngine& engine) {
-  for (const auto& e : engine.ReadErrors()) std::cerr << e << '\n';
-  int status = engine.ReadErrors().empty() ? ExitOk : ExitFailed;
-  if (std::fflush(stdout) != 0) status = ExitFailed;
+  int status = ExitOk;
+  for (const auto& e : engine.ReadErrors()) {
+    PrintMessage(e);
+    status = ExitFailed;
+  }
+  if (auto reason = OutputFailure()) {
+    PrintMessage(OutputFailureText(*reason));
+    status = ExitFailed;
+  }
   std::fflush(stderr);
   std::_Exit(status);
 }
@@ -393,7 +401,7 @@ int RunSearch(const TSearchArgs& a, bool duplicates) {
     if (!cats.Open(a.Catalogs)) return ExitFailed;
     cats.LimitScope(a.Disks);
   } catch (const EUsage& e) {
-    std::cerr << e.Message << '\n';
+    PrintMessage(e.Message);
     return ExitUsage;
   }
 
@@ -420,19 +428,22 @@ int RunSearch(const TSearchArgs& a, bool duplicates) {
   progress.End();
 
   TResultList& list = duplicates ? cats.duplicates : cats.results;
-  TJsonWriter j(stdout);
+  std::string out;
   for (int i = 0; i < list.Count(); ++i) {
     bool groupStart = i == 0 || list.Group(i) != list.Group(i - 1);
     bool groupEnd = i + 1 == list.Count() || list.Group(i + 1) != list.Group(i);
     if (!a.Json) {
-      if (duplicates && groupStart && i > 0) std::fputc('\n', stdout);
-      PrintColumns(list.At(i));
-      continue;
+      if (duplicates && groupStart && i > 0) out += '\n';
+      out += ColumnsLine(list.At(i)) + '\n';
+    } else if (!duplicates) {
+      out += JsonItem(list.At(i)) + '\n';
+    } else {
+      out += (groupStart ? "[" : ",") + JsonItem(list.At(i)) + (groupEnd ? "]\n" : "");
     }
-    if (duplicates && groupStart) j.BeginArray();
-    PrintJson(j, list.At(i));
-    if (duplicates && groupEnd) j.EndArray();
-    if (!duplicates || groupEnd) std::fputc('\n', stdout);
+    if (out.size() >= 65536 || i + 1 == list.Count()) {
+      if (!WriteOut(out)) break;  // reported as the command ends
+      out.clear();
+    }
   }
   Finish(engine);
 }

@@ -23,6 +23,8 @@ void AddDrivesCommand(CLI::App& app, TAction& action);
 void AddListArchiveCommand(CLI::App& app, TAction& action);
 void AddScanCommand(CLI::App& app, TAction& action);
 void AddUpdateCommand(CLI::App& app, TAction& action);
+void AddCategoriesCommand(CLI::App& app, TAction& action);
+void AddSetCategoryCommand(CLI::App& app, TAction& action);
 void AddSearchCommand(CLI::App& app, TAction& action);
 void AddDupesCommand(CLI::App& app, TAction& action);
 

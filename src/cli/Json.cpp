@@ -1,5 +1,7 @@
 #include "cli/Json.h"
 
+#include <cerrno>
+#include <cstring>
 #include <nlohmann/json.hpp>
 
 #include "text/Text.h"
@@ -9,6 +11,14 @@ namespace tf::cli {
 std::string JsonEscape(std::string_view utf8) {
   return nlohmann::json(std::string(utf8)).dump(-1, ' ', false,
                                                 nlohmann::json::error_handler_t::replace);
+}
+
+EWriteFailed::EWriteFailed(int error)
+    : std::runtime_error(std::strerror(error)), Error(error) {}
+
+void TJsonWriter::Raw(std::string_view s) {
+  errno = 0;
+  if (std::fwrite(s.data(), 1, s.size(), out_) != s.size()) throw EWriteFailed(errno ? errno : EIO);
 }
 
 void TJsonWriter::Separator() {

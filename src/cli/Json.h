@@ -5,12 +5,22 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tf::cli {
 
+// A write to the writer's stream failed; Error is the system's error number.
+class EWriteFailed : public std::runtime_error {
+ public:
+  explicit EWriteFailed(int error);
+  int Error;
+};
+
+// Raises EWriteFailed as soon as a write fails, so that a document is not written on into a
+// full disk.
 class TJsonWriter {
  public:
   explicit TJsonWriter(std::FILE* out) : out_(out) {}
@@ -30,7 +40,7 @@ class TJsonWriter {
 
  private:
   void Separator();
-  void Raw(std::string_view s) { std::fwrite(s.data(), 1, s.size(), out_); }
+  void Raw(std::string_view s);
   std::FILE* out_;
   std::vector<bool> first_;  // per open container: nothing written in it yet
   bool afterKey_ = false;

@@ -4,28 +4,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iostream>
+
+#include "cli/Output.h"
+#include "cli/Signals.h"
+#include "scan/AddDisk.h"
 
 namespace tf::cli {
-
-namespace {
-
-volatile sig_atomic_t interrupted = 0;
-extern "C" void OnInterrupt(int) { interrupted = 1; }
-
-}  // namespace
-
-TInterruptGuard::TInterruptGuard() {
-  interrupted = 0;
-  struct sigaction sa {};
-  sa.sa_handler = OnInterrupt;
-  sigemptyset(&sa.sa_mask);
-  ::sigaction(SIGINT, &sa, &old_);
-}
-
-TInterruptGuard::~TInterruptGuard() { ::sigaction(SIGINT, &old_, nullptr); }
-
-bool Interrupted() { return interrupted != 0; }
 
 TTerminalProgress::TTerminalProgress() : shown_(::isatty(STDERR_FILENO) == 1) {}
 
@@ -46,6 +30,8 @@ void TTerminalProgress::Advance(int64_t amount) {
   Draw(false);
 }
 
+bool TTerminalProgress::Cancelled() { return TStopSignals::Received() != 0; }
+
 void TTerminalProgress::Draw(bool now) {
   if (!shown_) return;
   auto t = std::chrono::steady_clock::now();
@@ -58,7 +44,7 @@ void TTerminalProgress::Draw(bool now) {
     line += " [" + std::string(std::size_t(filled), '#') +
             std::string(std::size_t(20 - filled), '.') + "] " + std::to_string(pct) + "%";
   } else if (done_ > 0) {
-    line += " " + std::to_string(done_);
+    line += " " + ItemsReadText(done_);
   }
   if (!detail_.empty()) line += " " + detail_;
   if (line.size() > 79) line = line.substr(0, 76) + "...";
@@ -76,10 +62,7 @@ void TTerminalProgress::Clear() {
 
 TAnswer TStderrPrompts::Message(const std::string& title, const std::string& text,
                                 TButtons buttons, TIcon) {
-  std::string plain = text;
-  for (char& c : plain)
-    if (c == '\r') c = ' ';
-  std::cerr << title << ": " << plain << '\n';
+  PrintMessage(title + ": " + text);
   return buttons == TButtons::YesNo ? TAnswer::No : TAnswer::Cancel;
 }
 

@@ -1,8 +1,6 @@
 #pragma once
-// What the sub-commands share about the terminal: Ctrl+C as a cancel request, a progress bar
-// on stderr, and messages on stderr in place of message boxes.
-
-#include <signal.h>
+// What the sub-commands share about the terminal: a progress bar on stderr, and messages on
+// stderr in place of message boxes.
 
 #include <chrono>
 #include <string>
@@ -13,21 +11,8 @@
 
 namespace tf::cli {
 
-// While it lives, Ctrl+C sets Interrupted() instead of killing the process.
-class TInterruptGuard {
- public:
-  TInterruptGuard();
-  ~TInterruptGuard();
-  TInterruptGuard(const TInterruptGuard&) = delete;
-  TInterruptGuard& operator=(const TInterruptGuard&) = delete;
-
- private:
-  struct sigaction old_ {};
-};
-bool Interrupted();
-
 // A one-line progress bar on stderr, redrawn at most ten times a second; nothing at all when
-// stderr is not a terminal.
+// stderr is not a terminal. Cancelled once a stop signal came (TStopSignals).
 class TTerminalProgress final : public TProgress {
  public:
   TTerminalProgress();
@@ -39,7 +24,7 @@ class TTerminalProgress final : public TProgress {
   void SetTotal(int64_t total) override { total_ = total; }
   void SetDetail(const std::string& text) override;
   void Advance(int64_t amount) override;
-  bool Cancelled() override { return Interrupted(); }
+  bool Cancelled() override;
   void End() override { Clear(); }
 
  private:
@@ -53,7 +38,7 @@ class TTerminalProgress final : public TProgress {
   std::chrono::steady_clock::time_point last_{};
 };
 
-// Nobody to ask: messages go to stderr ("Title: text"), every question is cancelled.
+// Nobody to ask: messages go to stderr, every question is cancelled.
 class TStderrPrompts final : public TUserPrompts {
  public:
   TAnswer Message(const std::string& title, const std::string& text, TButtons buttons,

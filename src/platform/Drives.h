@@ -88,6 +88,9 @@ class TDrives {
   virtual bool CaseInsensitive(char letter) = 0;
   // The host folder of "X:\"; empty when the drive does not exist or has no volume now.
   virtual std::string RootPath(char letter) = 0;
+  // The drive shows a folder inside a larger volume (a folder drive that is no mount point):
+  // the volume's used space says nothing about how much the drive holds.
+  virtual bool ShowsPartOfVolume(char /*letter*/) { return false; }
 };
 
 inline bool IsDriveLetter(char c) { return c >= 'A' && c <= 'Z'; }

@@ -272,6 +272,18 @@ bool IsPseudoMount(const TMountEntry& m) {
   return false;
 }
 
+std::vector<TMountEntry> ReadMountTable(const std::string& mountInfo) {
+  return ParseMountInfo(ReadFile(mountInfo));
+}
+
+std::string DriveMountPointOf(std::string_view path, const std::vector<TMountEntry>& mounts) {
+  std::string best = "/";
+  for (const TMountEntry& m : mounts)
+    if (!IsPseudoMount(m) && Under(path, m.MountPoint) && m.MountPoint.size() > best.size())
+      best = m.MountPoint;
+  return best;
+}
+
 // ---- volume facts
 
 std::optional<TProbedVolume> ProbeVolume(const std::string& path) {
@@ -469,6 +481,39 @@ void TLinuxDrives::Rebuild(const std::vector<TMountEntry>& all) {
   }
 
   std::vector<TSlot> slots(26);
+  // The user's folder drives: their own letters, but never C and never one taken already.
+  auto addFolderDrives = [&] {
+    for (const TFolderDrive& f : folderDrives_) {
+      char letter = NormalDriveLetter(f.Letter);
+      if (!letter || letter == 'C') continue;
+      TSlot& s = slots[std::size_t(letter - 'A')];
+      if (s.Kind != TSlot::kNone) continue;
+      s.Kind = TSlot::kFolder;
+      s.Key = "folder:" + std::string(1, letter);
+      s.Folder = f;
+      s.Type = FolderDriveType(f.MediaType);
+      s.DeviceCode = f.MediaType;
+    }
+  };
+
+  if (options_.OnlyMountPoint) {
+    for (TCandidate& c : cands) {
+      if (c.Mount.MountPoint != *options_.OnlyMountPoint) continue;
+      bool root = c.Mount.MountPoint == "/";
+      TSlot& s = slots[root ? 2 : 3];
+      s.Kind = TSlot::kMount;
+      s.Key = "mnt:" + c.Mount.MountPoint;
+      s.Mount = c.Mount;
+      s.Device = c.Device;
+      // As C: below, the system drive is fixed even when started from a stick.
+      s.Type = root && c.Type == TDriveType::Removable ? TDriveType::Fixed : c.Type;
+      s.DeviceCode = s.Type == TDriveType::Fixed ? 5 : c.Code;
+    }
+    addFolderDrives();
+    slots_ = std::move(slots);
+    return;
+  }
+
   auto deviceSlot = [&](const std::string& disk, TDriveType type, uint8_t code) {
     TSlot s;
     s.Key = "dev:" + disk;
@@ -534,18 +579,7 @@ void TLinuxDrives::Rebuild(const std::vector<TMountEntry>& all) {
     }
   }
 
-  // The user's folder drives.
-  for (const TFolderDrive& f : folderDrives_) {
-    char letter = NormalDriveLetter(f.Letter);
-    if (!letter || letter == 'C') continue;
-    TSlot& s = slots[std::size_t(letter - 'A')];
-    if (s.Kind != TSlot::kNone) continue;
-    s.Kind = TSlot::kFolder;
-    s.Key = "folder:" + std::string(1, letter);
-    s.Folder = f;
-    s.Type = FolderDriveType(f.MediaType);
-    s.DeviceCode = f.MediaType;
-  }
+  addFolderDrives();
 
   // The rest, in mount-point order, then optical drives without a disc.
   std::vector<TSlot> rest;
@@ -674,6 +708,16 @@ std::string TLinuxDrives::RootPath(char letter) {
   if (s->Kind == TSlot::kFolder) return IsDir(s->Folder.Folder) ? s->Folder.Folder : std::string();
   if (s->Kind == TSlot::kMount) return s->Mount.MountPoint;
   return {};
+}
+
+bool TLinuxDrives::ShowsPartOfVolume(char letter) {
+  TSlot* s = SlotOf(letter);
+  if (!s || s->Kind != TSlot::kFolder) return false;
+  // A folder whose parent lies on the same file system is not that file system's root.
+  const std::string& folder = s->Folder.Folder;
+  struct stat self {}, parent {};
+  return folder != "/" && ::stat(folder.c_str(), &self) == 0 &&
+         ::stat((folder + "/..").c_str(), &parent) == 0 && self.st_dev == parent.st_dev;
 }
 
 bool TLinuxDrives::CaseInsensitive(char letter) {

@@ -60,6 +60,11 @@ std::vector<TMountEntry> ParseMountInfo(std::string_view text);
 std::string UnescapeMountField(std::string_view field);
 // A file system that holds no user data, or one mounted where none is looked for.
 bool IsPseudoMount(const TMountEntry& mount);
+// The mount table of a mountinfo file (by default this process's); empty when unreadable.
+std::vector<TMountEntry> ReadMountTable(const std::string& mountInfo = "/proc/self/mountinfo");
+// The mount point of the mount that holds path (absolute, without links), of those that can
+// be drives: the longest mount point that is path or lies above it; "/" when none does.
+std::string DriveMountPointOf(std::string_view path, const std::vector<TMountEntry>& mounts);
 
 struct TProbedVolume {
   std::string Type;     // "vfat", "ext4", "iso9660", ...
@@ -84,6 +89,10 @@ struct TLinuxDrivesOptions {
   std::string MountInfo = "/proc/self/mountinfo";
   std::string SysRoot = "/sys";
   std::string DevRoot = "/dev";
+  // For a tool that reads one medium: the table holds only the mount at this mount point
+  // (C: for "/", else D:) besides the folder drives, no floppy or optical drives. So a mount
+  // is read the same way however many others there are, with or without a letter of its own.
+  std::optional<std::string> OnlyMountPoint;
 };
 
 class TLinuxDrives final : public TDrives {
@@ -106,6 +115,7 @@ class TLinuxDrives final : public TDrives {
   bool IsReady(char letter) override;
   bool CaseInsensitive(char letter) override;
   std::string RootPath(char letter) override;
+  bool ShowsPartOfVolume(char letter) override;
 
  private:
   struct TSlot;

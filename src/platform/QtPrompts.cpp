@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -60,6 +61,20 @@ struct TShowingScope {
 
 }  // namespace
 
+namespace {
+
+// Where a chooser opens: at the proposed file when it names its folder, else in the folder of
+// the last choice (the desktop's own chooser would start in the home folder every time).
+void StartIn(QFileDialog& dialog, const std::string& proposed, const std::string& lastFolder) {
+  bool hasFolder = proposed.find('/') != std::string::npos;
+  if (!hasFolder && !lastFolder.empty()) dialog.setDirectory(Q(lastFolder));
+  if (!proposed.empty()) dialog.selectFile(Q(proposed));
+}
+
+std::string FolderOf(const QString& path) { return QFileInfo(path).absolutePath().toStdString(); }
+
+}  // namespace
+
 QWidget* TQtPrompts::Parent() const {
   return parent_ ? parent_ : QApplication::activeWindow();
 }
@@ -112,11 +127,13 @@ bool TQtPrompts::OpenFiles(const TFileDialog& d, std::vector<std::string>& paths
                                    : QFileDialog::AnyFile);
   dialog.setNameFilter(Q(QtFilter(d.Filter)));
   dialog.setDefaultSuffix(Q(d.DefaultExt));
-  if (!d.FileName.empty()) dialog.selectFile(Q(d.FileName));
+  StartIn(dialog, d.FileName, lastFolder_);
   if (dialog.exec() != QDialog::Accepted) return false;
   paths.clear();
   for (const QString& f : dialog.selectedFiles()) paths.push_back(f.toStdString());
-  return !paths.empty();
+  if (paths.empty()) return false;
+  lastFolder_ = FolderOf(dialog.selectedFiles().first());
+  return true;
 }
 
 bool TQtPrompts::SaveFile(const TFileDialog& d, std::string& path) {
@@ -127,9 +144,10 @@ bool TQtPrompts::SaveFile(const TFileDialog& d, std::string& path) {
   dialog.setNameFilter(Q(QtFilter(d.Filter)));
   dialog.setDefaultSuffix(Q(d.DefaultExt));
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !d.PromptOverwrite);
-  if (!d.FileName.empty()) dialog.selectFile(Q(d.FileName));
+  StartIn(dialog, d.FileName, lastFolder_);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
   path = dialog.selectedFiles().first().toStdString();
+  lastFolder_ = FolderOf(dialog.selectedFiles().first());
   return true;
 }
 

@@ -3,6 +3,7 @@
 // desktop. The header stays free of Qt.
 
 #include <functional>
+#include <string>
 
 #include "platform/Prompts.h"
 
@@ -29,6 +30,9 @@ class TQtPrompts final : public TUserPrompts {
  private:
   QWidget* Parent() const;
   QWidget* parent_;
+  // The folder of the last file chosen: the next chooser opens there, unless the program
+  // proposes a file with a folder of its own.
+  std::string lastFolder_;
 };
 
 // "\r", "\r\n" and "\n\r" each become one line break.

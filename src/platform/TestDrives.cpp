@@ -95,4 +95,9 @@ std::string TTestDrives::RootPath(char letter) {
   return d && d->Ready ? d->Root : std::string();
 }
 
+bool TTestDrives::ShowsPartOfVolume(char letter) {
+  TTestDrive* d = Find(letter);
+  return d && d->PartOfVolume;
+}
+
 }  // namespace tf

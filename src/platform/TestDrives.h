@@ -26,6 +26,7 @@ struct TTestDrive {
   TFreeBytes Bytes{4096000, 409600, 409600};
   bool CaseInsensitive = true;
   std::string Root;  // host folder of "X:\"
+  bool PartOfVolume = false;  // a folder drive: ShowsPartOfVolume
 };
 
 class TTestDrives final : public TDrives {
@@ -50,6 +51,7 @@ class TTestDrives final : public TDrives {
   bool IsReady(char letter) override;
   bool CaseInsensitive(char letter) override;
   std::string RootPath(char letter) override;
+  bool ShowsPartOfVolume(char letter) override;
 
  private:
   bool ReadyNow(char letter);

@@ -103,7 +103,8 @@ TNode* AppendFolder(TNode* parent, std::string name, const TDirEntry& entry, boo
 class TDiskScanner {
  public:
   TDiskScanner(const TScanSettings& settings, TDrives& drives, char letter, TNode* diskNode,
-               TProgress& progress, const TKeptDescriptions* kept, bool countEntries)
+               TProgress& progress, const TKeptDescriptions* kept, bool countEntries,
+               const std::function<void(TNode*)>& sortChildren)
       : s_(settings),
         drives_(drives),
         letter_(letter),
@@ -111,7 +112,8 @@ class TDiskScanner {
         disk_(static_cast<TDiskRec*>(diskNode->Record)),
         progress_(progress),
         kept_(kept),
-        countEntries_(countEntries) {
+        countEntries_(countEntries),
+        sortChildren_(sortChildren) {
     desc_.KeepCurrent = s_.KeepCurrentCheck;
     desc_.Truncate = s_.DescTruncCheck;
     desc_.TruncLines = s_.DescTruncEdit;
@@ -198,6 +200,7 @@ class TDiskScanner {
   TProgress& progress_;
   const TKeptDescriptions* kept_;
   bool countEntries_;
+  const std::function<void(TNode*)>& sortChildren_;
   TDescImport desc_;
   uint64_t clusterSize_ = 0;
   bool caseInsensitive_ = false;
@@ -238,7 +241,6 @@ void TDiskScanner::ScanFolder(TNode* node, TDirEnum& dir, bool keptAbove, int le
   for (const TDirEntry& entry : entries) {
     if (!entry.IsFolder) continue;
     CheckCancel();
-    if (countEntries_) progress_.Advance(1);
     pendingComment_.clear();
     if (Excluded(entry)) {
       MarkSkipped();
@@ -254,7 +256,6 @@ void TDiskScanner::ScanFolder(TNode* node, TDirEnum& dir, bool keptAbove, int le
   for (const TDirEntry& entry : entries) {
     if (entry.IsFolder) continue;
     CheckCancel();
-    if (countEntries_) progress_.Advance(1);
     pendingComment_.clear();
     if (Excluded(entry)) {
       MarkSkipped();
@@ -287,6 +288,7 @@ void TDiskScanner::ScanFolder(TNode* node, TDirEnum& dir, bool keptAbove, int le
     ++disk_->TotalFiles;
     ++*fileCount;
     ++Files;
+    if (countEntries_) progress_.Advance(1);
     if (kept_ && RestoreKeptDescription(*kept_, f, f->Name())) keptHere = true;
     if (!f->Description.Empty()) SetFlag(rec, HasFileDescriptions, true);
     // Folder totals and clusters take the true size, also of files of 4 GiB and more.
@@ -309,7 +311,10 @@ void TDiskScanner::ScanFolder(TNode* node, TDirEnum& dir, bool keptAbove, int le
   if (!keptHere) ReadDescriptionFiles(node, dir, keptAbove, diz, bbs, ion);
 
   if (!countEntries_) progress_.Advance(int64_t(std::min<uint64_t>(clusters, INT64_MAX)));
-  SortFolderChildren(node);
+  if (sortChildren_)
+    sortChildren_(node);
+  else
+    SortFolderChildren(node);
 }
 
 void TDiskScanner::AddSubfolder(TNode* node, TDirEnum& dir, const TDirEntry& entry, int level,
@@ -350,6 +355,7 @@ void TDiskScanner::AddSubfolder(TNode* node, TDirEnum& dir, const TDirEntry& ent
 
   std::string name = NormaliseName(entry.Name, caseInsensitive_);
   TNode* child = AppendFolder(node, name, entry, false);
+  if (countEntries_) progress_.Advance(1);
   auto* rec = static_cast<TFolderRec*>(child->Record);
   bool childKept = false;
   if (kept_ && RestoreKeptDescription(*kept_, rec, child->Caption)) {
@@ -474,6 +480,10 @@ void SortFolderChildren(TNode* folder) {
   for (int i = 0; i < folder->ChildCount(); ++i) folder->Child(i)->Row = i;
 }
 
+std::string ItemsReadText(int64_t count) {
+  return std::to_string(count) + (count == 1 ? " folder or file read" : " folders and files read");
+}
+
 std::string UniqueDiskName(const TNode* catalog, const std::string& name, const TNode* ignore) {
   auto taken = [&](const std::string& candidate) {
     for (const auto& child : catalog->Children)
@@ -575,17 +585,26 @@ TScanResult ScanDisk(const TScanJob& job, TDrives& drives, TMediaDetector& detec
       disk->UserByte = oldDisk->UserByte;
       disk->Description = oldDisk->Description;
     }
-    // Progress runs over the used clusters. A volume that reports none (network and FUSE
-    // file systems often report no sizes) is still read, counting entries instead.
+    // Progress runs over the used clusters. Where they tell nothing (a volume that reports
+    // none, as network and FUSE file systems often do; a folder drive, whose volume holds much
+    // else) the folders and files recorded are counted instead, against the count of the disk
+    // being updated when there is one.
     int64_t used = int64_t(disk->TotalClusters) - int64_t(disk->FreeClusters);
-    bool countEntries = used <= 0 || disk->BytesPerSector <= 0 || disk->SectorsPerCluster <= 0;
+    bool countEntries = used <= 0 || disk->BytesPerSector <= 0 || disk->SectorsPerCluster <= 0 ||
+                        drives.ShowsPartOfVolume(letter);
+    int64_t total = used;
+    if (countEntries) {
+      auto* oldDisk = old ? static_cast<const TDiskRec*>(old->Record) : nullptr;
+      total = oldDisk ? int64_t(oldDisk->TotalFiles) + oldDisk->TotalFolders : 0;
+    }
     if (old && job.Settings.KeepCurrentCheck) {
       progress.Begin(WaitPreparingUpdate, 0);
       CollectKeptDescriptions(old, kept);
     }
-    progress.Begin(WaitScanning, countEntries ? 0 : used);
+    progress.Begin(WaitScanning, total);
     TDiskScanner scanner(job.Settings, drives, letter, diskNode.get(), progress,
-                         old && job.Settings.KeepCurrentCheck ? &kept : nullptr, countEntries);
+                         old && job.Settings.KeepCurrentCheck ? &kept : nullptr, countEntries,
+                         job.SortChildren);
     scanner.Run();
     --disk->TotalFolders;  // the walk counted the root
     result.Files = scanner.Files;

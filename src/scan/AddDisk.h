@@ -13,6 +13,7 @@
 // cancel at any point leaves the catalog exactly as it was.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +56,9 @@ struct TScanJob {
   // successful scan.
   TNode* UpdateDisk = nullptr;
   TScanSettings Settings;
+  // Puts a scanned folder's children in the order the tree shows them (the browser's sort
+  // key and direction). Empty: SortFolderChildren, for callers without a tree on screen.
+  std::function<void(TNode*)> SortChildren;
 };
 
 enum class TScanStatus {
@@ -109,8 +113,8 @@ std::string NormaliseName(std::string_view hostName, bool caseInsensitive);
 // The case rule alone, for names that are catalog text already (archive entries).
 std::string NormaliseCase(std::string_view name, bool caseInsensitive);
 
-// The order of a folder's children in the tree. For now by name without regard to case; the
-// browser's CompareItems order belongs here once it exists.
+// A folder's children by name without regard to case: the order of a scan that no window
+// shows (the command line).
 void SortFolderChildren(TNode* folder);
 
 // Texts of the Add New Disk window and the wait window.
@@ -121,6 +125,8 @@ inline constexpr char WaitLookingForDisk[] = "Scanning catalog for existing disk
 inline constexpr char WaitPreparingUpdate[] = "Preparing to update catalog...";
 inline constexpr char WaitScanning[] = "Scanning disk, please wait...";
 inline constexpr char WaitDirectoryCaption[] = "Looking in directory:";
+// How far a scan is that has nothing to measure it against: "1234 folders and files read".
+std::string ItemsReadText(int64_t count);
 inline constexpr char AbortScanTitle[] = "Abort Disk Scan";
 inline constexpr char AbortScanText[] = "Do you really want to abort disk scan?";
 inline constexpr char CantUpdateTitle[] = "Can't Update Data";

@@ -170,8 +170,14 @@ TAddDiskForm::TAddDiskForm(TServices services, QWidget* parent)
   CancelBtn = new QPushButton(QStringLiteral("Cancel"));
   CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
   CancelBtn->setAutoDefault(false);
+  DiskInfoBtn = new QPushButton(QStringLiteral("Disk &Info"));
+  DiskInfoBtn->setObjectName(QStringLiteral("DiskInfoBtn"));
+  DiskInfoBtn->setAutoDefault(false);
+  DiskInfoBtn->setEnabled(false);
+  DiskInfoBtn->setVisible(bool(s_.DiskInfo));
   buttons->addWidget(DefaultCheck);
   buttons->addStretch();
+  buttons->addWidget(DiskInfoBtn);
   buttons->addWidget(OKBtn);
   buttons->addWidget(CancelBtn);
   layout->addLayout(buttons);
@@ -184,6 +190,7 @@ TAddDiskForm::TAddDiskForm(TServices services, QWidget* parent)
 
   connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+  connect(DiskInfoBtn, &QPushButton::clicked, this, [this] { DiskInfoBtnClick(); });
   connect(DatabaseList, &QComboBox::activated, this, [this] { DatabaseListChange(); });
   connect(AddFolderBtn, &QPushButton::clicked, this, [this] { AddFolderClick(); });
   connect(RemoveFolderBtn, &QPushButton::clicked, this, [this] { RemoveFolderClick(); });
@@ -330,6 +337,12 @@ void TAddDiskForm::FormShow() {
 
 void TAddDiskForm::FormActivate() {
   if (!updateDisk_) return;
+  if (VisibleButtons().empty() && s_.FolderDrives) {
+    // No drive can hold the disk, but the folder it was read from can become one.
+    StatusBar->setText(QString::fromLatin1(NoDriveForMediaText));
+    AddFolderBtn->setFocus();
+    return;
+  }
   StatusBar->setText(QString::fromLatin1(LookingForMediaText));
   StatusBar->repaint();
   char found = s_.Media.LocateDiskMedia(updateDisk_, true, true);
@@ -353,7 +366,15 @@ void TAddDiskForm::ClearSelection() {
   matches_.clear();
   for (TDriveButton* b : buttons_) b->setChecked(false);
   OKBtn->setEnabled(false);
+  DiskInfoBtn->setEnabled(false);
   RemoveFolderBtn->setEnabled(false);
+}
+
+void TAddDiskForm::DiskInfoBtnClick() {
+  if (!letter_ || !s_.DiskInfo) return;
+  int index = DatabaseList->currentIndex();
+  TNode* catalog = index >= 0 && index < int(catalogs_.size()) ? catalogs_[std::size_t(index)] : nullptr;
+  s_.DiskInfo(image_, letter_, catalog);
 }
 
 void TAddDiskForm::DriveButtonClick(char letter) {
@@ -386,6 +407,7 @@ void TAddDiskForm::DriveButtonClick(char letter) {
   letter_ = letter;
   for (TDriveButton* b : buttons_) b->setChecked(b == button);
   OKBtn->setEnabled(!catalogs_.empty());
+  DiskInfoBtn->setEnabled(true);
   RemoveFolderBtn->setEnabled(IsFolderDrive(letter));
   LookUpExistingDisk();
   UpdateStatus();
@@ -517,6 +539,7 @@ void TAddDiskForm::AddFolderClick() {
     return;
   }
   TFolderDriveForm form(s_.Drives, s_.Prompts, this);
+  if (updateDisk_) form.ProposeAs(*static_cast<TDiskRec*>(updateDisk_->Record));
   std::optional<TFolderDrive> drive = form.Execute();
   if (!drive) return;
   SaveFolderDrive(*s_.FolderDrives, *drive);
@@ -628,8 +651,16 @@ void TFolderDriveForm::FillLetters() {
     LetterCombo->addItem(QString(QLatin1Char(l)) + QLatin1Char(':'), int(l));
 }
 
+void TFolderDriveForm::ProposeAs(const TDiskRec& disk) {
+  proposeAs_.emplace(disk.VolumeLabel, disk.MediaType);
+}
+
 void TFolderDriveForm::SetFolder(const QString& folder) {
   TFolderDrive d = ProposeFolderDrive(drives_, folder.toStdString());
+  if (proposeAs_) {
+    d.Label = proposeAs_->first;
+    d.MediaType = proposeAs_->second;
+  }
   FolderEdit->setText(QString::fromStdString(d.Folder));
   FolderEdit->setModified(false);
   int letter = LetterCombo->findData(int(d.Letter));

@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QDialog>
@@ -82,6 +83,9 @@ class TAddDiskForm final : public QDialog {
     std::function<QIcon(uint8_t mediaType)> DriveIcon;
     // Where folder drives are kept; null: folders cannot be added as drives here.
     TSettingsKey* FolderDrives = nullptr;
+    // "Disk &Info": the properties of the volume read from the selected drive, with the
+    // catalog chosen; the button is there only when this is given.
+    std::function<void(const TDiskRec& volume, char drive, TNode* catalog)> DiskInfo;
   };
 
   explicit TAddDiskForm(TServices services, QWidget* parent = nullptr);
@@ -103,6 +107,7 @@ class TAddDiskForm final : public QDialog {
   void DriveButtonClick(char letter);
   void DatabaseListChange();
   void OKBtnClick();
+  void DiskInfoBtnClick();
   // The job of the last OK.
   const TScanJob& Job() const { return job_; }
 
@@ -137,6 +142,7 @@ class TAddDiskForm final : public QDialog {
   QCheckBox* DefaultCheck = nullptr;
   QPushButton* OKBtn = nullptr;
   QPushButton* CancelBtn = nullptr;
+  QPushButton* DiskInfoBtn = nullptr;
   QPushButton* AddFolderBtn = nullptr;
   QPushButton* RemoveFolderBtn = nullptr;
   QLabel* EmptyDriveLabel = nullptr;
@@ -187,6 +193,9 @@ class TFolderDriveForm final : public QDialog {
   // Fills the fields for a folder (the letter, label, serial, media type and file system
   // that ProposeFolderDrive gives).
   void SetFolder(const QString& folder);
+  // For the update of disk: a folder is proposed with the disk's label and media type, so
+  // that the folder it was read from is that medium again.
+  void ProposeAs(const TDiskRec& disk);
   // OK: checks the entries; closes with OK when they can be kept.
   void OKBtnClick();
   const TFolderDrive& Drive() const { return drive_; }
@@ -206,10 +215,14 @@ class TFolderDriveForm final : public QDialog {
   TDrives& drives_;
   TUserPrompts& prompts_;
   TFolderDrive drive_;
+  std::optional<std::pair<std::string, uint8_t>> proposeAs_;  // label, media type
 };
 
 inline constexpr char AddFolderCaption[] = "Add Folder as Drive...";
 inline constexpr char RemoveFolderCaption[] = "Remove Folder Drive";
+// The status line of an update for which no drive is there of the disk's media type.
+inline constexpr char NoDriveForMediaText[] =
+    "No drive of this media type. Was the disk read from a folder? Add Folder as Drive...";
 inline constexpr char FolderDriveCaption[] = "Folder as Drive";
 inline constexpr char BadSerialText[] =
     "The serial number must be eight hexadecimal digits, as in 1A2B-3C4D.";

@@ -84,10 +84,11 @@ class TDiskSelectForm final : public QDialog {
 };
 
 inline constexpr char DiskSelectHintTitle[] = "Hint on updating disks";
+// Names the entry of the disk's context menu by its caption there.
 inline constexpr char DiskSelectHintText[] =
     "The next time, if you would like to update data for an existing disk\r in a catalog, it is "
     "easier to do it by selecting disk in the left pane,\r right click it and select \"Update "
-    "Disk Data\" from its object menu. \rThis way, there will be no need for selecting disks "
+    "Disk Image\" from its object menu. \rThis way, there will be no need for selecting disks "
     "like it is now.";
 
 }  // namespace tf

@@ -126,6 +126,10 @@ TWaitUpdateForm::TWaitUpdateForm(TUserPrompts& prompts, QWidget* mainWindow)
   ProgressBar->setRange(0, 100);
   ProgressBar->setValue(0);
   layout->addWidget(ProgressBar);
+  CountLabel = new QLabel;
+  CountLabel->setObjectName(QStringLiteral("CountLabel"));
+  CountLabel->setVisible(false);
+  layout->addWidget(CountLabel);
 
   auto* buttons = new QHBoxLayout;
   CancelBtn = new QPushButton(QStringLiteral("Cancel"));
@@ -173,11 +177,17 @@ void TWaitUpdateForm::SetTotal(double total) {
   else
     ProgressBar->setRange(0, 0);
   ProgressBar->setValue(0);
+  CountLabel->clear();
+  CountLabel->setVisible(false);
 }
 
 void TWaitUpdateForm::Advance(double amount) {
   done_ += amount;
-  if (total_ <= 0) return;
+  if (total_ <= 0) {
+    CountLabel->setText(QString::fromStdString(ItemsReadText(int64_t(done_))));
+    CountLabel->setVisible(true);
+    return;
+  }
   double ratio = std::clamp(done_ / total_, 0.0, 1.0);
   ProgressBar->setValue(int(std::lround(ratio * 100)));
 }

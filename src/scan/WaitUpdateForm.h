@@ -66,7 +66,8 @@ class TWaitUpdateForm final : public QDialog {
   void SetDirectory(const QString& path);
   QString Directory() const { return directory_; }
   // The progress runs over total; each Advance adds to what is done and sets the bar to
-  // done / total, rounded to whole percent.
+  // done / total, rounded to whole percent. Without a total the bar only shows that work goes
+  // on, and the line below it how much is done (ItemsReadText).
   void SetTotal(double total);
   void Advance(double amount);
   int Position() const;
@@ -79,6 +80,7 @@ class TWaitUpdateForm final : public QDialog {
   QLabel* DirectoryCaption = nullptr;
   QLabel* DirectoryLabel = nullptr;
   QProgressBar* ProgressBar = nullptr;
+  QLabel* CountLabel = nullptr;
   QPushButton* CancelBtn = nullptr;
   TScanAnimation* Animation = nullptr;
 

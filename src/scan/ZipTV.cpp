@@ -96,6 +96,8 @@ int FormatOfSignature(const ziptv::TBytes& h, bool atStart) {
     return pick(FormatRar, FormatRarSfx);
   }
   if (h.Is(0, std::string_view("PK\x03\x04", 4))) return pick(FormatZip, FormatZipSfx);
+  // An archive with nothing in it is its end record alone.
+  if (atStart && h.Is(0, std::string_view("PK\x05\x06", 4))) return FormatZip;
   if (h.D(0) == 0x50000000u) return pick(FormatZipSpan, FormatZipSpanSfx);
   if (b0 == 'Z' && b1 == 'O') return atStart ? FormatZoo : FormatUnknown;
   return FormatUnknown;

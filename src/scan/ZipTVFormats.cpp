@@ -872,10 +872,10 @@ bool IsCentralHeader(TVolume& v, uint64_t pos) {
 
 bool FindZipEnd(TVolume& v, TZipEnd& end) {
   uint64_t size = v.Size();
-  if (size < 23) return false;
-  // Searched backwards; the record nearest the end wins. The file's first byte is never the
-  // start of one (an archive starts with a local header or a stub).
-  std::size_t window = std::size_t(std::min<uint64_t>(size - 1, ZipEndSearch));
+  if (size < 22) return false;
+  // Searched backwards; the record nearest the end wins. It starts the file only in an empty
+  // archive, which is nothing else.
+  std::size_t window = std::size_t(std::min<uint64_t>(size, ZipEndSearch));
   uint64_t tailAt = size - window;
   TBytes tail = v.Read(tailAt, window);
   if (tail.Size() < 22) return false;

@@ -32,6 +32,9 @@ class TOpenCatalogsHost {
   virtual void ShowSelection() {}
   // The item list must be sorted again (after opening).
   virtual void SortItemList() {}
+  // The command states must be refreshed (after Close All, whose closes ran while the
+  // display updates were suspended).
+  virtual void UpdateCommands() {}
   // The search window rebuilds its scope tree and category list, if it exists.
   virtual void RebuildSearchScope() {}
   virtual void ExpandNode(TNode* /*node*/) {}
@@ -68,7 +71,9 @@ class TOpenCatalogs {
   void OpenCatalogsCommand();                         // the Open command
   void OpenRecentFile(const std::string& path);       // an entry of the "Reopen" submenu
 
-  // Saves a modified catalog to its file; with saveAs (or no file yet) asks for the path.
+  // Saves a modified catalog to its file; with saveAs (or no file yet) asks for the path. A
+  // save refused to keep the file at the path (read-only, saved by another program since it
+  // was read) offers to save to another file.
   enum class TSaveResult { Saved, NotNeeded, Cancelled, Failed };
   TSaveResult SaveCatalog(TNode* catalog, bool saveAs);
 
@@ -90,6 +95,9 @@ class TOpenCatalogs {
   // Auto-save: the timer only marks a save as pending; the next idle moment saves.
   void AutoSaveTimerTimeout() { autoSavePending_ = true; }
   bool AutoSavePending() const { return autoSavePending_; }
+  // Auto-save settings were applied: the timer starts over, and a save it asked for under the
+  // old settings is dropped.
+  void CancelPendingAutoSave() { autoSavePending_ = false; }
   void AutoSaveCatalogs();
 
   // The recent-files list, most recent first.
@@ -116,6 +124,8 @@ class TOpenCatalogs {
 
 // Texts shown by these commands.
 inline constexpr char CatalogFilter[] = "Catalog Files (*.ctf)|*.ctf";
+// Asked after a save that was refused to keep the file at its path.
+inline constexpr char MsgSaveElsewhere[] = "Do you want to save the catalog to another file?";
 // The Open dialog for catalog files ("Open Catalog").
 TFileDialog OpenCatalogDialog(bool multiSelect);
 

@@ -2,15 +2,23 @@
 // commands through the menus, the window state, auto-save and the close request.
 
 #include <QAction>
+#include <QApplication>
+#include <QListView>
 #include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include "settings/Options.h"
 #include "app/OptionsForm.h"
 #include "app/Startup.h"
 #include "browse/Main.h"
+#include "classify/ClassifyWindows.h"
+#include "classify/UserList.h"
+#include "classify/UserListForm.h"
 #include "platform/MemorySettings.h"
 #include "platform/ScriptedPrompts.h"
 #include "platform/Shell.h"
@@ -124,6 +132,29 @@ class StartupTest : public QObject {
     QCOMPARE(Captions(app.Tree()), (std::vector<std::string>{"Catalog1", "Catalog2"}));
   }
 
+  void ClosingTheLastCatalogGreysItsCommandsEitherWay() {
+    test::TTempDir dir;
+    TRig rig;
+    std::string a = MakeCatalog(dir, "a.ctf", "A");
+    for (bool all : {true, false}) {
+      TApp app(rig.Services(), {a});
+      app.Start();
+      app.FirstIdle();
+      TMainForm& form = app.MainForm();
+      form.SelectNode(app.Tree().Catalog(0)->Child(0));  // the disk: everything applies
+      QAction* commands[] = {form.MenuBackLevel,  form.MenuOpenExplorer, form.MenuEditDesc,
+                             form.MenuAddDisk,    form.MenuLargeIcons,   form.MenuDetails,
+                             form.ButtonSort[0],  form.MenuReverseSort,  form.MenuCloseAll};
+      for (QAction* c : commands) QVERIFY2(c->isEnabled(), qPrintable(c->objectName()));
+      rig.prompts.Answers = {TAnswer::Ok};  // Close All asks first
+      (all ? form.MenuCloseAll : form.MenuClose)->trigger();
+      QCOMPARE(app.Tree().CatalogCount(), 0);
+      for (QAction* c : commands)
+        QVERIFY2(!c->isEnabled(), qPrintable((all ? "Close All: " : "Close: ") + c->objectName()));
+      QVERIFY(!form.MenuSortItems->isEnabled());
+    }
+  }
+
   void SaveAsOntoAnotherOpenCatalogAsksAgain() {
     test::TTempDir dir;
     TRig rig;
@@ -166,6 +197,29 @@ class StartupTest : public QObject {
       QCOMPARE(reopen->actions().size(), 1);
     }
     QCOMPARE(ReadMruList(rig.settings), std::vector<std::string>{a});
+  }
+
+  void AFirstStartShowsLargeIconsASavedStateWins() {
+    TRig rig;
+    MarkCurrentRevision(rig.settings);
+    for (int saved : {-1, int(ViewDetails), int(ViewSmallIcons)}) {
+      if (saved >= 0) {
+        TWindowPos pos;
+        pos.Width = 700;
+        pos.Height = 500;
+        pos.ViewStyle = uint8_t(saved);
+        rig.settings.WriteBinary("WindowPos", EncodeWindowPos(pos));
+      }
+      TApp app(rig.Services(), {});
+      app.Start();
+      TMainForm& form = app.MainForm();
+      int expected = saved >= 0 ? saved : int(ViewLargeIcons);
+      QCOMPARE(form.ViewStyle(), expected);
+      QAction* views[] = {form.MenuLargeIcons, form.MenuSmallIcons, form.MenuList, form.MenuDetails};
+      QVERIFY(views[expected]->isChecked());
+      QWidget* shown = expected == ViewDetails ? static_cast<QWidget*>(form.ListView) : form.IconView;
+      QVERIFY(shown->isVisible());
+    }
   }
 
   void WindowStateSurvivesAMaximizedClose() {
@@ -211,6 +265,59 @@ class StartupTest : public QObject {
     rig.prompts.Answers.push_back(TAnswer::No);
     QVERIFY(app.MainForm().close());
     QCOMPARE(app.Tree().CatalogCount(), 0);
+  }
+
+  void ClosingTheProgramHidesAndEmptiesTheUserList() {
+    test::TTempDir dir;
+    TRig rig;
+    std::string a = MakeCatalog(dir, "a.ctf", "A");
+    {
+      TApp app(rig.Services(), {a});
+      app.Start();
+      app.FirstIdle();
+      TNode* disk = app.Tree().Catalog(0)->Child(0);
+      app.MainForm().SelectNode(disk);
+      app.MainForm().FocusTree();
+      QTRY_VERIFY(app.MainForm().DBTree->hasFocus());
+      app.MainForm().MenuAddUser->trigger();
+      app.MainForm().MenuUserList->trigger();
+      QVERIFY(app.Classify().UserListWindow()->isVisible());
+      QCOMPARE(app.Classify().UserList()->Count(), 1);
+      QVERIFY(app.MainForm().close());
+      QVERIFY(!app.Classify().UserListWindow()->isVisible());
+      QCOMPARE(app.Classify().UserList()->Count(), 0);
+    }
+    // The user list's tool bar keeps its place in the settings.
+    QVERIFY(rig.settings.ReadBinary("UserListToolbar").has_value());
+  }
+
+  void ApplyingTheAutoSaveSettingsDropsAPendingSave() {
+    test::TTempDir dir;
+    std::string a = MakeCatalog(dir, "a.ctf", "A");
+    struct {
+      const char* Button;
+      bool Pending;  // after the window closed
+    } cases[] = {{"OKBtn", false}, {"ApplyBtn", false}, {"CancelBtn", true}};
+    for (const auto& c : cases) {
+      TRig rig;
+      TApp app(rig.Services(), {a});
+      app.Start();
+      app.FirstIdle();
+      SetCatalogModified(app.Tree().Catalog(0), true);
+      // The timer fires while the Settings window is open; the interval is changed there.
+      QTimer::singleShot(0, &app, [&app, &c] {
+        auto* form = qobject_cast<TOptionsForm*>(QApplication::activeModalWidget());
+        QVERIFY(form);
+        app.AutoSaveTimerTimeout();
+        form->findChild<QSpinBox*>(QStringLiteral("AutoSaveEdit"))->setValue(30);
+        QTest::mouseClick(form->findChild<QPushButton*>(QLatin1String(c.Button)), Qt::LeftButton);
+        if (form->isVisible()) form->reject();  // Apply leaves it open
+      });
+      app.MainForm().MenuSettingsPage[0]->trigger();
+      QVERIFY2(app.Catalogs().AutoSavePending() == c.Pending, c.Button);
+      QCOMPARE(app.AutoSaveTimer->interval(), (c.Pending ? 15 : 30) * 60000);
+      QVERIFY(static_cast<TCatalogRec*>(app.Tree().Catalog(0)->Record)->Modified);
+    }
   }
 
   void AutoSaveWaitsForTheTimerAndSaves() {

@@ -74,13 +74,27 @@ TEST(DosDates, DecodeValidAndInvalidValues) {
   TDateTimeParts t;
   ASSERT_TRUE(DecodeDosDateTime(Dos(1995, 8, 24, 13, 5, 58), t));
   EXPECT_EQ(t, (TDateTimeParts{1995, 8, 24, 13, 5, 58}));
-  EXPECT_FALSE(DecodeDosDateTime(0, t));
-  EXPECT_TRUE(DecodeDosDateTime(Dos(1984, 2, 29), t));
-  EXPECT_FALSE(DecodeDosDateTime(Dos(1981, 2, 29), t));
-  EXPECT_FALSE(DecodeDosDateTime(Dos(1990, 13, 1), t));
-  EXPECT_FALSE(DecodeDosDateTime(Dos(1990, 4, 31), t));
-  EXPECT_FALSE(DecodeDosDateTime(Dos(1990, 1, 1) | (24u << 11), t));  // 24:00
-  EXPECT_FALSE(DecodeDosDateTime(Dos(1990, 1, 1) | 30u, t));          // 60 seconds
+  struct {
+    uint32_t Packed;
+    bool Valid;
+    const char* What;
+  } cases[] = {
+      {0, false, "no date"},
+      {Dos(1984, 2, 29), true, "leap year"},
+      {Dos(2000, 2, 29), true, "leap year of a 400th year"},
+      {Dos(2104, 2, 29), true, "leap year"},
+      {Dos(2100, 2, 29), false, "a 100th year is no leap year"},
+      {Dos(1981, 2, 29), false, "no leap year"},
+      {Dos(2100, 2, 28), true, "last day of February"},
+      {Dos(1990, 13, 1), false, "month 13"},
+      {Dos(1990, 4, 31), false, "31 April"},
+      {Dos(1990, 12, 31, 23, 59, 58), true, "last moment of a year"},
+      {Dos(1990, 1, 1) | (24u << 11), false, "24:00"},
+      {Dos(1990, 1, 1) | (60u << 5), false, "60 minutes"},
+      {Dos(1990, 1, 1) | 30u, false, "60 seconds"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(DecodeDosDateTime(c.Packed, t), c.Valid) << c.What << " " << std::hex << c.Packed;
   EXPECT_EQ(EncodeDosDateTime({1979, 12, 31, 0, 0, 0}), 0u);
   EXPECT_EQ(EncodeDosDateTime({2108, 1, 1, 0, 0, 0}), 0u);
 }
@@ -97,6 +111,8 @@ TEST(DosDates, ListColumnsAreEmptyForUnknownDates) {
 TEST(DosDates, FormatFileDateSaysUnknownForInvalidValues) {
   EXPECT_EQ(FormatFileDate(TDateFormat::ShortDate, Dos(2001, 2, 3)), "2001-02-03");
   EXPECT_EQ(FormatFileDate(TDateFormat::ShortTime, Dos(2001, 2, 3, 14, 30)), "14:30");
+  EXPECT_EQ(FormatFileDate(TDateFormat::LongDate, Dos(2001, 2, 3)), "3 February 2001");
+  EXPECT_EQ(FormatFileDate(TDateFormat::LongDate, Dos(2001, 12, 31)), "31 December 2001");
   EXPECT_EQ(FormatFileDate(TDateFormat::ShortDate, 0), "(unknown)");
   EXPECT_EQ(FormatFileDate(TDateFormat::LongTime, Dos(1981, 2, 29)), "(unknown)");
 }

@@ -119,6 +119,23 @@ TEST_F(TTextFixture, CatalogTextsByCode) {
   EXPECT_EQ(Text(c, ColDescription), "");
 }
 
+TEST_F(TTextFixture, PetabyteDisksShowTheirSize) {
+  // Two 8 PiB disks (2^31 - 1 clusters of 4 MiB), half free: past what bytes x 10000 hold.
+  for (TNode* n : {disk, AddDisk(cat, "Second")}) {
+    auto* d = static_cast<TDiskRec*>(n->Record);
+    d->BytesPerSector = 512;
+    d->SectorsPerCluster = 8192;
+    d->TotalClusters = INT32_MAX;
+    d->FreeClusters = 1 << 30;
+  }
+  EXPECT_EQ(Text(disk->Record, ColCapacity), "8191 TB");
+  EXPECT_EQ(Text(disk->Record, ColFreeSpace), "4096 TB");
+  EXPECT_EQ(ItemInfoText("Games CD", disk->Record), "Games CD (Hard disk), 8191 TB, free 4096 TB");
+  EXPECT_EQ(Text(cat->Record, ColSize), "16383 TB");
+  std::vector<TItemRec*> both = {disk->Record, cat->Child(1)->Record, file};
+  EXPECT_EQ(SelectionSummary(both), "Selected: 3 items, 16383 TB");
+}
+
 TEST_F(TTextFixture, StoredWindowsTextIsShownAsUtf8) {
   TFileRec* f = AddFile(disk, "r\xE9sum\xE9.doc", 1);
   EXPECT_EQ(Text(f, ColName), "r\xC3\xA9sum\xC3\xA9.doc");
@@ -132,13 +149,16 @@ TEST(ColumnMaps, EachListMapsItsColumns) {
   std::vector<int> search;
   for (int c = 0; c < 9; ++c) search.push_back(ColumnCodeFor(TListSender::SearchResults, c, file));
   EXPECT_EQ(search, (std::vector<int>{0, 1, 2, 3, 4, 7, 8, 9, NoColumn}));
-  std::vector<int> userItem, userDisk;
+  std::vector<int> userItem, userDisk, userCatalog;
   for (int c = 0; c < 8; ++c) {
     userItem.push_back(ColumnCodeFor(TListSender::UserList, c, file));
     userDisk.push_back(ColumnCodeFor(TListSender::UserList, c, disk->Record));
+    userCatalog.push_back(ColumnCodeFor(TListSender::UserList, c, disk->Parent->Record));
   }
   EXPECT_EQ(userItem, (std::vector<int>{0, 1, 2, 3, 7, 8, 9, NoColumn}));
   EXPECT_EQ(userDisk, (std::vector<int>{0, NoColumn, 2, 4, 10, 1, NoColumn, NoColumn}));
+  // Only disk rows have columns of their own; a catalog row is mapped like a file's.
+  EXPECT_EQ(userCatalog, userItem);
   EXPECT_EQ(ColumnCodeFor(TListSender::MainList, -1, file), NoColumn);
 }
 

@@ -30,6 +30,7 @@
 #include "platform/TestDrives.h"
 #include "scan/AddDiskForm.h"
 #include "scan/DescAssist.h"
+#include "scan/InsertMedia.h"
 #include "scan/ScriptedMediaPrompt.h"
 #include "scan/Utils.h"
 #include "scan/WaitUpdateForm.h"
@@ -211,11 +212,13 @@ class MainActionsTest : public QObject {
       QVERIFY2(w, b.Name);
       QCOMPARE(w->defaultAction()->toolTip(), QLatin1String(b.Hint));
     }
-    // Commands that do not exist yet are nowhere to be seen.
+    // Commands whose windows are not given are nowhere to be seen.
     for (QAction* a : Form().findChildren<QAction*>()) {
-      for (const char* text : {"&Properties", "Properties", "Search for &Files", "View &User List",
-                               "Set Category and Flags", "Categories Setup", "&Report Generator"})
+      for (const char* text : {"Search for &Files", "&Report Generator"})
         QVERIFY2(a->text() != QLatin1String(text), text);
+      for (const char* text : {"&Properties", "View &User List", "Set &Category and Flags",
+                               "&Categories Setup", "Catalog &Info", "&Add to User List"})
+        if (a->text() == QLatin1String(text)) QVERIFY2(!a->isVisible(), text);
     }
 
     // Without the services the commands that need a medium are not shown.
@@ -269,6 +272,15 @@ class MainActionsTest : public QObject {
     QSignalSpy open(Form().MenuOpen, &QAction::triggered);
     Form().TreeMenuOpenCat->trigger();
     QCOMPARE(open.count(), 1);
+  }
+
+  void TheSelectDiskHintNamesAnEntryOfTheDisksMenu() {
+    std::string hint = DiskSelectHintText;
+    std::size_t open = hint.find('"'), close = hint.find('"', open + 1);
+    QVERIFY(close != std::string::npos);
+    QString entry = QString::fromStdString(hint.substr(open + 1, close - open - 1));
+    Form().TreeViewPopupShow(s_->disk);
+    QVERIFY2(VisibleEntries(Form().TreeViewPopup).contains(entry), qPrintable(entry));
   }
 
   void ListMenuOffersWhatFitsTheRow() {
@@ -565,6 +577,43 @@ class MainActionsTest : public QObject {
     QVERIFY(Rows().contains(QStringLiteral("Install.bat")));
     QVERIFY(Modified());
     QCOMPARE(Form().StatusItem->text().contains(QStringLiteral("Scanning")), false);
+  }
+
+  void AScannedFolderFollowsTheTreesSortKeyAndDirection() {
+    TTreeBuilder(s_->dir.Path()).Folder("GAME/ALPHA.ZZZ").Folder("GAME/BETA.AAA").Folder("GAME/CAB.MMM");
+    struct {
+      int Key;
+      bool Reverse;
+      QStringList Order;
+    } cases[] = {
+        {0, true, {"Docs", "Cab.mmm", "Beta.aaa", "Alpha.zzz"}},
+        {1, false, {"Docs", "Beta.aaa", "Cab.mmm", "Alpha.zzz"}},
+        {1, true, {"Alpha.zzz", "Cab.mmm", "Beta.aaa", "Docs"}},
+        {0, false, {"Alpha.zzz", "Beta.aaa", "Cab.mmm", "Docs"}},
+    };
+    for (const auto& c : cases) {
+      Form().SelectNode(s_->cat);
+      Form().SetSortState(1, c.Key, c.Reverse);
+      s_->prompts.Answers = {TAnswer::No};  // "Update Old Data?": add a new disk
+      OnModal<TAddDiskForm>([](TAddDiskForm* add) {
+        add->DriveButtonClick('E');
+        add->OKBtnClick();
+      });
+      Form().MenuAddDisk->trigger();
+      TNode* added = s_->cat->Child(s_->cat->ChildCount() - 1);
+      QCOMPARE(s_->tree.Selected(), added);  // the disk is shown, its Game folder is not
+      TNode* game = nullptr;
+      for (int i = 0; i < added->ChildCount(); ++i)
+        if (added->Child(i)->Caption == "Game") game = added->Child(i);
+      QVERIFY(game);
+      QStringList order;
+      for (int i = 0; i < game->ChildCount(); ++i) order << QString::fromStdString(game->Child(i)->Caption);
+      QCOMPARE(order, c.Order);
+      s_->prompts.Answers = {TAnswer::Ok};  // gone again, so that the next add asks the same
+      Form().TreeViewPopupShow(added);
+      Form().TreeMenuDeleteDisk->trigger();
+      QCOMPARE(s_->cat->ChildCount(), 2);
+    }
   }
 
   void UpdatingADiskFromTheTreeMenu() {

@@ -16,6 +16,7 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
 #include <QTreeView>
@@ -275,6 +276,7 @@ class MainFormTest : public QObject {
   }
 
   void HeaderClicksChooseTheKeyOrTurnTheOrder() {
+    Action("MenuDetails")->trigger();  // the view with headers
     Form().SelectNode(s_->games);
     ClickHeader(0);  // another column: its key
     QCOMPARE(Form().Items().FileSortKey, int(SortByName));
@@ -342,14 +344,20 @@ class MainFormTest : public QObject {
 
   void ViewStyles() {
     Form().SelectNode(s_->games);
-    QVERIFY(Action("MenuDetails")->isChecked());
-    QTest::mouseClick(Form().findChild<QToolButton*>(QStringLiteral("ButtonLargeIcon")),
-                      Qt::LeftButton);
+    // Large icons at the start.
     QCOMPARE(Form().ViewStyle(), int(ViewLargeIcons));
     QVERIFY(Action("MenuLargeIcons")->isChecked());
     QCOMPARE(Form().ActiveListView(), static_cast<QAbstractItemView*>(Form().IconView));
     QVERIFY(Form().IconView->isVisible());
     QCOMPARE(Form().IconView->viewMode(), QListView::IconMode);
+    QTest::mouseClick(Form().findChild<QToolButton*>(QStringLiteral("ButtonDetails")),
+                      Qt::LeftButton);
+    QVERIFY(Action("MenuDetails")->isChecked());
+    QVERIFY(Form().ListView->isVisible());
+    QTest::mouseClick(Form().findChild<QToolButton*>(QStringLiteral("ButtonLargeIcon")),
+                      Qt::LeftButton);
+    QCOMPARE(Form().ViewStyle(), int(ViewLargeIcons));
+    QVERIFY(Form().IconView->isVisible());
     Screenshot(&Form(), QStringLiteral("main-large-icons"));
     Action("MenuSmallIcons")->trigger();
     QCOMPARE(Form().IconView->flow(), QListView::LeftToRight);
@@ -429,6 +437,7 @@ class MainFormTest : public QObject {
   }
 
   void DescriptionHints() {
+    Action("MenuDetails")->trigger();
     Form().SelectNode(s_->games);
     Action("MenuSort1a")->trigger();
     QWidget* vp = Form().ListView->viewport();
@@ -450,17 +459,37 @@ class MainFormTest : public QObject {
     QToolTip::hideText();
   }
 
-  void HintDelaysFollowTheSettings() {
+  void HintTimingsFollowTheSettingsOverTreeAndListsElsewhereFixed() {
     Settings([](TOptions& o) {
       o.DescWaitBar = 3;
       o.DescHideBar = 0;
     });
-    QStyle* style = Form().ListView->viewport()->style();
-    QCOMPARE(style->styleHint(QStyle::SH_ToolTip_WakeUpDelay, nullptr, Form().ListView->viewport()),
-             300);
-    QCOMPARE(style->styleHint(QStyle::SH_ToolTip_FallAsleepDelay, nullptr,
-                              Form().ListView->viewport()),
-             201);
+    QWidget* button = Form().ToolBar->findChild<QToolButton*>(QStringLiteral("ButtonOpen"));
+    struct {
+      QWidget* Control;
+      int WakeUp, FallAsleep;
+    } cases[] = {
+        {Form().ListView->viewport(), 300, 201},
+        {Form().IconView->viewport(), 300, 201},
+        {Form().DBTree->viewport(), 300, 201},
+        {button, 800, 50},
+        {Form().StatusItem, 800, 50},
+        {Form().DBTree, 800, 50},  // the frame around the nodes
+    };
+    for (const auto& c : cases) {
+      QStyle* style = c.Control->style();
+      QCOMPARE(style->styleHint(QStyle::SH_ToolTip_WakeUpDelay, nullptr, c.Control), c.WakeUp);
+      QCOMPARE(style->styleHint(QStyle::SH_ToolTip_FallAsleepDelay, nullptr, c.Control),
+               c.FallAsleep);
+    }
+    // An ordinary hint goes after 2.5 seconds.
+    QPoint p = button->rect().center();
+    QHelpEvent e(QEvent::ToolTip, p, button->mapToGlobal(p));
+    QApplication::sendEvent(button, &e);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), QStringLiteral("Open Catalog"));
+    QCOMPARE(button->toolTipDuration(), 2500);
+    QToolTip::hideText();
   }
 
   void TreeFoldersOpenWhenSelected() {

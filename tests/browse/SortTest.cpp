@@ -40,15 +40,28 @@ TEST(AnsiCompareText, PunctuationBeforeDigitsBeforeLetters) {
   EXPECT_LT(AnsiCompareText("file10", "file9"), 0);  // digit by digit
 }
 
-TEST(AnsiCompareText, AccentsSortWithTheirLetter) {
+TEST(AnsiCompareText, AccentsSortWithTheirLetterAndDecideOnlyTies) {
   const std::string e = "\xC3\xA9", E = "\xC3\x89";  // é É
-  EXPECT_LT(AnsiCompareText("ea", e + "b"), 0);
-  EXPECT_LT(AnsiCompareText(e + "b", "f"), 0);
-  EXPECT_LT(AnsiCompareText("e", e), 0);  // only the accent differs: plain first
-  EXPECT_EQ(AnsiCompareText(e, E), 0);
-  EXPECT_GT(AnsiCompareText("Zoo", "\xC3\x85land"), 0);     // Å sorts with A
-  EXPECT_LT(AnsiCompareText("\xC5\xA0kola", "Tabor"), 0);  // Š with S
-  EXPECT_GT(AnsiCompareText("\xC5\xA0kola", "Rad"), 0);
+  struct {
+    std::string A, B;
+    int Expected;
+  } cases[] = {
+      {"ea", e + "b", -1},  // the letter decides before the accent
+      {e + "b", "f", -1},
+      {"e", e, -1},  // only the accent differs: the plain letter first
+      {e, E, 0},     // case is no accent
+      {"resum" + e, "r" + e + "sume", -1},  // the first accent that differs decides
+      {e, "ea", -1},                        // a shorter text first, whatever its accents
+      {"cafe", "caf\xE9", -1},              // Windows-1252 é
+      {"Zoo", "\xC3\x85land", 1},           // Å sorts with A
+      {"\xC5\xA0kola", "Tabor", -1},        // Š with S
+      {"\xC5\xA0kola", "Rad", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.A + " / " + c.B);
+    EXPECT_EQ(Sign(AnsiCompareText(c.A, c.B)), c.Expected);
+    EXPECT_EQ(Sign(AnsiCompareText(c.B, c.A)), -c.Expected);
+  }
 }
 
 TEST(AnsiCompareText, WindowsBytesCompareAsTheirCharacters) {

@@ -2,6 +2,8 @@
 // dump prints it, compared with what the file system says.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <map>
@@ -118,22 +120,58 @@ TEST_F(ScanCommand, FailuresExitNonZeroAndLeaveTheCatalogAlone) {
   tree.File("a.txt", "a");
   ASSERT_EQ(RunCli({"scan", root, "--catalog", catalogPath}).Status, 0);
   std::string before = ReadBytes(catalogPath);
-
-  TCliResult r = RunCli({"scan", dir.File("missing"), "--catalog", catalogPath});
-  EXPECT_EQ(r.Status, 2);
-  EXPECT_NE(r.Err.find("No such file or directory"), std::string::npos) << r.Err;
-  r = RunCli({"scan", tree.Path("a.txt"), "--catalog", catalogPath});
-  EXPECT_EQ(r.Status, 2);
-  EXPECT_NE(r.Err.find("Not a directory"), std::string::npos) << r.Err;
-  r = RunCli({"update", catalogPath, "No such disk", root});
-  EXPECT_EQ(r.Status, 2);
-  EXPECT_NE(r.Err.find("There is no disk \"No such disk\""), std::string::npos) << r.Err;
-  r = RunCli({"scan", root, "--catalog", catalogPath, "--serial", "nonsense"});
-  EXPECT_EQ(r.Status, 2);
-  r = RunCli({"update", dir.File("none.ctf"), "Disk", root});
-  EXPECT_EQ(r.Status, 2);
+  fs::create_directories(dir.Path() / "folder.ctf");
+  struct TCase {
+    std::vector<std::string> Args;
+    int Status;
+    std::string Message;  // the first line of stderr
+  } cases[] = {
+      {{"scan", dir.File("missing"), "--catalog", catalogPath}, 2,
+       dir.File("missing") + ": No such file or directory"},
+      {{"scan", tree.Path("a.txt"), "--catalog", catalogPath}, 2,
+       tree.Path("a.txt") + ": Not a directory"},
+      {{"update", catalogPath, "No such disk", root}, 2,
+       "There is no disk \"No such disk\" in " + catalogPath},
+      {{"update", dir.File("none.ctf"), "Disk", root}, 2,
+       dir.File("none.ctf") + ": no such catalog file"},
+      // Refused before the scan, not by the save after it.
+      {{"scan", root, "--catalog", dir.File("no/such/folder/c.ctf")}, 2,
+       dir.File("no/such/folder/c.ctf") + ": the folder " + dir.File("no/such/folder") +
+           " does not exist"},
+      {{"scan", root, "--catalog", catalogPath + "/c.ctf"}, 2,
+       catalogPath + "/c.ctf: " + catalogPath + " is not a folder"},
+      {{"scan", root, "--catalog", dir.File("folder.ctf")}, 2,
+       dir.File("folder.ctf") + ": File open error: Is a directory"},
+      {{"scan", root, "--catalog", catalogPath, "--serial", "nonsense"}, 1,
+       "--serial: not a serial number: nonsense"},
+      {{"scan", root, "--catalog", catalogPath, "--serial", "1234-56789"}, 1,
+       "--serial: not a serial number: 1234-56789"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Args[0] + " " + c.Args[1] + " " + c.Args[2]);
+    TCliResult r = RunCli(c.Args);
+    EXPECT_EQ(r.Status, c.Status);
+    EXPECT_EQ(r.Err.substr(0, r.Err.find('\n')), c.Message);
+  }
   EXPECT_FALSE(fs::exists(dir.File("none.ctf")));
   EXPECT_EQ(ReadBytes(catalogPath), before);
+}
+
+TEST_F(ScanCommand, MessagesOfSeveralLinesAreLinesOnATerminal) {
+  for (int i = 0; i < 100; ++i) tree.File("file " + std::to_string(i) + ".txt", "x");
+  // The save fails for want of room: a file size limit stands for a full disk (the catalog
+  // needs more, the message on stderr less).
+  TCliSetup limited;
+  limited.BeforeExec = [] {
+    ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit rl {1024, 1024};
+    return ::setrlimit(RLIMIT_FSIZE, &rl) == 0;
+  };
+  TCliResult r = RunCli({"scan", root, "--catalog", catalogPath}, limited);
+  EXPECT_EQ(r.Status, 2);
+  EXPECT_EQ(r.Err, "An error occured while saving the catalog " + catalogPath +
+                       ".\nFile too large\n");
+  EXPECT_FALSE(fs::exists(catalogPath));
 }
 
 }  // namespace

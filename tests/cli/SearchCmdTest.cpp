@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -39,28 +38,24 @@ std::vector<std::string> Names(const std::string& out) {
 class SearchCmd : public ::testing::Test {
  protected:
   void SetUp() override {
-    // The program's settings come from a folder of this test only.
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    if (old) oldConfig = old;
-    setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
     TCatalogTree tree;
     BuildSampleCatalog(tree);
     sample = dir.File("sample.ctf");
     WriteCatalogFile(tree.Catalog(0), sample, NoProgress());
   }
-  void TearDown() override {
-    if (oldConfig.empty())
-      unsetenv("XDG_CONFIG_HOME");
-    else
-      setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
+  // The program's settings come from a folder of this test only.
+  TCliResult Run(const std::vector<std::string>& args) {
+    TCliSetup setup;
+    setup.Env = {{"XDG_CONFIG_HOME", config.Path().string()}};
+    return RunCli(args, setup);
   }
   TCliResult Search(std::vector<std::string> args, const std::string& path = {}) {
     args.insert(args.begin(), {"search", path.empty() ? sample : path});
-    return RunCli(args);
+    return Run(args);
   }
 
   TTempDir dir, config;
-  std::string oldConfig, sample;
+  std::string sample;
 };
 
 TEST_F(SearchCmd, FindsWhatTheCriteriaDescribeInTheWindowsOrder) {
@@ -210,7 +205,7 @@ class DupesCmd : public SearchCmd {
 };
 
 TEST_F(DupesCmd, PrintsGroupsInTheirOrderSeparatedByAnEmptyLine) {
-  TCliResult r = RunCli({"dupes", path});
+  TCliResult r = Run({"dupes", path});
   ASSERT_EQ(r.Status, 0) << r.Err;
   // Bucket F before bucket R; the archive's entry is left out.
   EXPECT_EQ(Lines(r.Out), (std::vector<std::string>{
@@ -220,7 +215,7 @@ TEST_F(DupesCmd, PrintsGroupsInTheirOrderSeparatedByAnEmptyLine) {
                               "README.TXT\tTXT\t100\t\t\tD1\t" + MediaTypeName(5) + "\t\\",
                               "README.TXT\tTXT\t100\t\t\tD2\t" + MediaTypeName(5) + "\t\\",
                           }));
-  r = RunCli({"dupes", path, "--include-archives", "--json"});
+  r = Run({"dupes", path, "--include-archives", "--json"});
   ASSERT_EQ(r.Status, 0) << r.Err;
   auto lines = Lines(r.Out);
   ASSERT_EQ(lines.size(), 2u);
@@ -229,7 +224,7 @@ TEST_F(DupesCmd, PrintsGroupsInTheirOrderSeparatedByAnEmptyLine) {
   EXPECT_EQ(readme[1]["path"], "\\A.ZIP");
   EXPECT_EQ(readme[2]["disk"], "D2");
   // Size alone: one bucket holds only items whose names begin alike.
-  r = RunCli({"dupes", path, "--size", "--files-only"});
+  r = Run({"dupes", path, "--size", "--files-only"});
   EXPECT_EQ(Lines(r.Out).size(), 5u);
 }
 
@@ -245,7 +240,7 @@ TEST_F(DupesCmd, ArchivesSortAsTheProgramsSettingsSay) {
   std::string p = dir.File("s.ctf");
   WriteCatalogFile(tree.Catalog(0), p, NoProgress());
 
-  TCliResult r = RunCli({"dupes", p, "--size"});
+  TCliResult r = Run({"dupes", p, "--size"});
   EXPECT_EQ(Names(r.Out), (std::vector<std::string>{"AX", "AZ"}));
 
   std::filesystem::create_directories(config.Path() / "Brenthorpe");
@@ -254,7 +249,7 @@ TEST_F(DupesCmd, ArchivesSortAsTheProgramsSettingsSay) {
   options.ArchivesSortCheck = false;  // "Sort archive files as folders" cleared
   TScriptedPrompts prompts;
   ASSERT_TRUE(SaveSettings(store, options, prompts));
-  r = RunCli({"dupes", p, "--size"});
+  r = Run({"dupes", p, "--size"});
   EXPECT_EQ(r.Out, "");
 }
 

@@ -295,6 +295,10 @@ TEST_F(FakeMachine, FolderDrivesClaimTheirLettersFirst) {
   EXPECT_EQ(drives->RootPath('A'), mp + "/floppy");  // a floppy drive is there already
   EXPECT_EQ(drives->RootPath('D'), (dir.Path() / "folder").string());
   EXPECT_EQ(drives->RootPath('E'), mp + "/cd");
+  // A folder drive shows a part of its volume, a mount the whole of it.
+  EXPECT_TRUE(drives->ShowsPartOfVolume('D'));
+  EXPECT_FALSE(drives->ShowsPartOfVolume('E'));
+  EXPECT_FALSE(drives->ShowsPartOfVolume('Q'));
 }
 
 TEST_F(FakeMachine, NoSysfsAndNoMountTableStillGiveC) {
@@ -308,6 +312,73 @@ TEST_F(FakeMachine, NoSysfsAndNoMountTableStillGiveC) {
   EXPECT_TRUE(drives.IsReady('C'));
   TVolumeData v;
   EXPECT_TRUE(drives.VolumeInformation('C', v));
+}
+
+TEST_F(FakeMachine, MoreMountsThanLettersAndTheTableOfOneMount) {
+  std::string table = Line(20, "/", "ext4", "/dev/sda1", "8:1");
+  for (int i = 0; i < 30; ++i) {
+    char name[8];
+    std::snprintf(name, sizeof name, "m%02d", i);
+    table += Line(100 + i, MountPoint(name), i == 29 ? "tmpfs" : "ext4", "none");
+  }
+  // The whole table: C, D..I for the floppy, the mounts in mount-point order, and the optical
+  // drives, until the letters run out.
+  auto all = Drives(table);
+  EXPECT_EQ(all->LogicalDrives(), 0x3FFFFFDu);
+  EXPECT_EQ(all->RootPath('Z'), mp + "/m22");
+
+  // One mount alone: the last of them, the system drive, or one that is not there.
+  const struct {
+    std::string Only;
+    uint32_t Mask;
+    char Letter;
+    TDriveType Type;
+  } cases[] = {
+      {mp + "/m29", 1u << 3, 'D', TDriveType::RamDisk},
+      {mp + "/m00", 1u << 3, 'D', TDriveType::Fixed},
+      {"/", 1u << 2, 'C', TDriveType::Fixed},
+      {mp + "/none", 0, 0, TDriveType::NoRootDir},
+  };
+  for (const auto& c : cases) {
+    test::WriteBytes(dir.File("mountinfo"), table);
+    TLinuxDrivesOptions o;
+    o.MountInfo = dir.File("mountinfo");
+    o.SysRoot = sys;
+    o.DevRoot = dir.File("dev");
+    o.OnlyMountPoint = c.Only;
+    test::TFakeKey settings;
+    SaveFolderDrive(settings, {'E', (fs::path(mp) / "m05").string(), "F", 1, 5, "FAT"});
+    TLinuxDrives one(&settings, o);
+    EXPECT_EQ(one.LogicalDrives(), c.Mask | 1u << 4) << c.Only;
+    if (!c.Letter) continue;
+    EXPECT_EQ(one.RootPath(c.Letter), c.Only);
+    EXPECT_EQ(one.DriveType(c.Letter), c.Type) << c.Only;
+    if (c.Only != "/") {  // "/" is made up here
+      EXPECT_TRUE(one.IsReady(c.Letter)) << c.Only;
+    }
+    EXPECT_EQ(one.RootPath('E'), mp + "/m05");  // the folder drives stay
+  }
+}
+
+TEST(MountInfo, TheMountThatHoldsAPath) {
+  auto mounts = ParseMountInfo(
+      "20 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+      "21 20 8:3 / /home rw - ext4 /dev/sda3 rw\n"
+      "22 21 0:40 / /home/me/net rw - nfs4 srv:/x rw\n"
+      "23 20 0:41 / /run/user/1000 rw - tmpfs tmpfs rw\n"
+      "24 20 0:42 / /media/stick rw - vfat /dev/sdb1 rw\n");
+  const std::pair<std::string, std::string> cases[] = {
+      {"/", "/"},
+      {"/usr/share", "/"},
+      {"/home", "/home"},
+      {"/home/me/photos", "/home"},
+      {"/home/me/net", "/home/me/net"},
+      {"/home/me/network", "/home"},  // a sibling of the mount point, not inside it
+      {"/run/user/1000/doc", "/"},     // no drive is made of that mount
+      {"/media/stick/DCIM", "/media/stick"},
+  };
+  for (const auto& [path, point] : cases) EXPECT_EQ(DriveMountPointOf(path, mounts), point) << path;
+  EXPECT_EQ(DriveMountPointOf("/home", {}), "/");
 }
 
 // ---- this machine
@@ -410,6 +481,15 @@ TEST_F(PrivateMounts, RamDiskComesAndGoes) {
   TVolumeData v;
   ASSERT_TRUE(drives.VolumeInformation(l, v));
   EXPECT_EQ(v.FileSystem, "TMPFS");
+  // A folder drive of the mount point shows the whole RAM disk, one of a folder in it a part.
+  fs::create_directories(point + "/sub");
+  test::TFakeKey settings;
+  SaveFolderDrive(settings, {'X', point, "R", 1, 12, "TMPFS"});
+  SaveFolderDrive(settings, {'Y', point + "/sub", "S", 2, 12, "TMPFS"});
+  TLinuxDrives withFolders(&settings);
+  withFolders.LogicalDrives();
+  EXPECT_FALSE(withFolders.ShowsPartOfVolume('X'));
+  EXPECT_TRUE(withFolders.ShowsPartOfVolume('Y'));
 
   ASSERT_EQ(::umount(point.c_str()), 0);
   // The folder is still there, but it is not the RAM disk any more.

@@ -24,6 +24,7 @@
 #include "platform/ScriptedPrompts.h"
 #include "platform/TestDrives.h"
 #include "scan/AddDiskForm.h"
+#include "scan/FolderDrives.h"
 #include "scan/InsertMedia.h"
 #include "scan/ScriptedMediaPrompt.h"
 #include "scan/WaitUpdateForm.h"
@@ -93,11 +94,13 @@ struct TDesk {
     f.Root = dir.File("c");
     Make();
   }
-  void Make(TSettingsKey* folderDrives = nullptr, TDrives* other = nullptr) {
+  void Make(TSettingsKey* folderDrives = nullptr, TDrives* other = nullptr,
+            std::function<void(const TDiskRec&, char, TNode*)> diskInfo = {}) {
     TAddDiskForm::TServices s{other ? *other : drives, detector, prompts, tree, {}, {}, {},
                               folderDrives};
     s.Settings = [this] { return settings; };
     s.SaveDefaults = [this](const TScanSettings& x) { saved.push_back(x); };
+    s.DiskInfo = std::move(diskInfo);
     form = std::make_unique<TAddDiskForm>(std::move(s));
   }
   // A disk in a catalog with the volume data of the disc in D.
@@ -151,6 +154,35 @@ class AddDiskFormTest : public QObject {
     QVERIFY(!d.form->AddFolderBtn->isVisible());
     d.form->DriveButtonClick('D');
     test::Screenshot(d.form.get(), QStringLiteral("add-new-disk"));
+  }
+
+  void DiskInfoShowsTheSelectedVolume() {
+    TDesk d;
+    d.Open();
+    QVERIFY(!d.form->DiskInfoBtn->isVisible());  // nothing to show it with
+    struct TShown {
+      std::string Label;
+      char Drive = 0;
+      TNode* Catalog = nullptr;
+    };
+    std::vector<TShown> shown;
+    d.Make(nullptr, nullptr, [&](const TDiskRec& volume, char drive, TNode* catalog) {
+      shown.push_back({volume.VolumeLabel, drive, catalog});
+    });
+    d.Open();
+    QVERIFY(d.form->DiskInfoBtn->isVisible());
+    QCOMPARE(d.form->DiskInfoBtn->text(), QStringLiteral("Disk &Info"));
+    QVERIFY(!d.form->DiskInfoBtn->isEnabled());  // no drive yet
+    d.form->DriveButtonClick('D');
+    d.form->DatabaseList->setCurrentIndex(1);
+    QVERIFY(d.form->DiskInfoBtn->isEnabled());
+    d.form->DiskInfoBtn->click();
+    QCOMPARE(shown.size(), std::size_t(1));
+    QCOMPARE(shown[0].Label, std::string("Games"));
+    QCOMPARE(shown[0].Drive, 'D');
+    QCOMPARE(shown[0].Catalog, d.other);
+    d.form->DriveButtonClick('D');  // raised again: no volume
+    QVERIFY(!d.form->DiskInfoBtn->isEnabled());
   }
 
   void ButtonsGoInRowsOfTwoThirdsOfTheScreen() {
@@ -534,6 +566,93 @@ class AddDiskFormTest : public QObject {
     QVERIFY(std::filesystem::exists(photos.Root() / "beach.jpg"));
   }
 
+  void UpdatingAFolderDiskWhoseFolderIsNoDriveYet() {
+    // A disk read from a folder (by the command line, say) whose folder drive is not in the
+    // settings: the window offers to add the folder, and the new drive is the medium. Once
+    // with drives of the disk's kind around (a hard disk: "/"), once without any (a RAM
+    // disk: the folder lay on one).
+    const struct {
+      uint8_t MediaType;
+      std::vector<std::string> Messages;
+    } cases[] = {
+        {MediaHardDisk, {"Non-Removable Media"}},
+        {MediaRamDisk, {}},
+    };
+    for (const auto& c : cases) {
+      TDesk d;
+      std::filesystem::create_directories(d.dir.Path() / "sys");
+      struct stat st {};
+      QCOMPARE(::stat(d.dir.Path().c_str(), &st), 0);
+      test::WriteBytes(d.dir.File("mountinfo"), "20 1 " + std::to_string(major(st.st_dev)) + ":" +
+                                                    std::to_string(minor(st.st_dev)) +
+                                                    " / / rw - ext4 /dev/sda1 rw\n");
+      TLinuxDrivesOptions o;
+      o.MountInfo = d.dir.File("mountinfo");
+      o.SysRoot = d.dir.File("sys");
+      o.DevRoot = d.dir.File("dev");
+      test::TTreeBuilder music(d.dir.Path() / "Music");
+      music.File("song.ogg", "s");
+
+      // The disk as that folder gave it, on a RAM disk or a hard disk.
+      TDiskRec image;
+      {
+        TMemorySettings scratch;
+        TLinuxDrives scratchDrives(&scratch, o);
+        TFolderDrive f = ProposeFolderDrive(scratchDrives, music.Root().string());
+        f.MediaType = c.MediaType;
+        SaveFolderDrive(scratch, f);
+        scratchDrives.ReloadFolderDrives();
+        TScriptedPrompts p;
+        TScriptedMediaPrompt m;
+        TMediaDetector det(scratchDrives, p, m, [] { return 40000.0; });
+        det.ReadVolumeInfo(f.Letter, image);
+      }
+      TNode* disk = test::AddDiskLike(d.cat, "Music", image);
+
+      TMemorySettings settings;
+      TLinuxDrives hostDrives(&settings, o);
+      TScriptedPrompts prompts;
+      TScriptedMediaPrompt media;
+      TMediaDetector detector(hostDrives, prompts, media, [] { return 40000.0; });
+      TAddDiskForm::TServices s{hostDrives, detector, prompts, d.tree, {}, {}, {}, &settings};
+      TAddDiskForm form(std::move(s));
+      form.PrepareForm(disk);
+      form.FormShow();
+      form.show();
+      form.FormActivate();
+      std::vector<std::string> titles;
+      for (const TPromptRecord& r : prompts.Log) titles.push_back(r.Title);
+      QCOMPARE(titles, c.Messages);
+      QVERIFY(form.isVisible());  // not closed
+      QVERIFY(form.AddFolderBtn->isVisible());
+      QCOMPARE(form.SelectedDrive(), '\0');
+      if (c.MediaType == MediaRamDisk)
+        QCOMPARE(form.StatusText(), QString::fromLatin1(NoDriveForMediaText));
+
+      OnModal([&](QWidget* w) {
+        auto* f = qobject_cast<TFolderDriveForm*>(w);
+        QVERIFY(f);
+        f->SetFolder(QString::fromStdString(music.Root().string()));
+        // Proposed as the disk was read.
+        QCOMPARE(f->MediaTypeCombo->currentData().toInt(), int(c.MediaType));
+        f->OKBtnClick();
+      });
+      form.AddFolderClick();
+      TDriveButton* added = form.Button('D');
+      QVERIFY(added);
+      QVERIFY(!added->isHidden());
+      QVERIFY(added->isChecked());
+      QCOMPARE(form.SelectedDrive(), 'D');
+      QCOMPARE(form.StatusText(),
+               QString::fromStdString(MediaTypeName(c.MediaType)) +
+                   QStringLiteral(" (D:), media match confirmed, ready to update"));
+      QVERIFY(form.OKBtn->isEnabled());
+      form.OKBtnClick();
+      QCOMPARE(form.Job().UpdateDisk, disk);
+      QCOMPARE(prompts.Log.size(), c.Messages.size());  // no "Warning": it is that medium
+    }
+  }
+
   // ---- the scan with its wait window
 
   void TheScanShowsWhereItIsAndHowFar() {
@@ -587,8 +706,16 @@ class AddDiskFormTest : public QObject {
     QCOMPARE(w.Position(), 67);
     w.Advance(5);  // more than the volume said it used
     QCOMPARE(w.Position(), 100);
-    w.SetTotal(0);  // nothing known: the bar shows that work goes on
+    QVERIFY(w.CountLabel->isHidden());
+    w.SetTotal(0);  // nothing known: the bar shows that work goes on, the line how far
     QCOMPARE(w.ProgressBar->maximum(), 0);
+    w.Advance(1);
+    QCOMPARE(w.CountLabel->text(), QStringLiteral("1 folder or file read"));
+    w.Advance(1233);
+    QCOMPARE(w.CountLabel->text(), QStringLiteral("1234 folders and files read"));
+    QVERIFY(!w.CountLabel->isHidden());
+    w.SetTotal(10);
+    QVERIFY(w.CountLabel->isHidden());
   }
 
   void CancelHalfWayLeavesTheCatalogAsItWas() {

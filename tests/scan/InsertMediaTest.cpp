@@ -66,7 +66,7 @@ class InsertMediaTest : public QObject {
     QCOMPARE(list->currentRow(), 0);
     QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("HintBtn")), Qt::LeftButton);
     QCOMPARE(prompts.Log.at(0).Title, std::string("Hint on updating disks"));
-    QVERIFY(prompts.Log.at(0).Text.find("\"Update Disk Data\"") != std::string::npos);
+    QCOMPARE(prompts.Log.at(0).Text, std::string(DiskSelectHintText));
     form.hide();
 
     QTimer::singleShot(0, &form, [&] {

@@ -186,13 +186,38 @@ TEST_F(Scan, RecordsFoldersFilesSizesTimesAndVolumeData) {
   EXPECT_EQ(DescribeTree(catalog), before);
 }
 
-TEST_F(Scan, WalksAVolumeThatReportsNoUsedClusters) {
-  drives.Find('D')->Geometry = {0, 0, 0, 0};
-  tree.File("a.txt", "abc").File("SUB/b.txt", "de");
-  TNode* disk = Scanned();
-  EXPECT_EQ(Disk(disk)->TotalFiles, 2);
-  EXPECT_EQ(progress.Total, 0);  // no bar: entries are counted instead
-  EXPECT_EQ(progress.Done, 3);
+TEST_F(Scan, ProgressCountsItemsWhereTheVolumeTellsNothing) {
+  // Three folders and four files recorded, a hidden file left out.
+  tree.File("a.txt", "abc").File("SUB/b.txt", "de").File("SUB/DEEP/c.txt", "").Folder("E")
+      .File("d.txt", "").File(".hidden", "h");
+  const struct {
+    const char* What;
+    TDiskGeometry Geometry;
+    bool PartOfVolume, Update;
+    int64_t Total;
+  } cases[] = {
+      {"a volume with sizes", {8, 512, 100, 1000}, false, false, 900},
+      {"a volume that reports no used clusters", {0, 0, 0, 0}, false, false, 0},
+      {"a folder drive", {8, 512, 100, 1000}, true, false, 0},
+      {"a folder drive's disk updated", {8, 512, 100, 1000}, true, true, 7},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    drives.Find('D')->Geometry = c.Geometry;
+    drives.Find('D')->PartOfVolume = c.PartOfVolume;
+    TNode* old = nullptr;
+    if (c.Update) {
+      old = AddDisk(catalog, "Old");
+      Disk(old)->TotalFiles = 4;
+      Disk(old)->TotalFolders = 3;
+    }
+    TScanResult r = Run("", old);
+    ASSERT_EQ(r.Status, TScanStatus::Done) << r.Message;
+    EXPECT_EQ(Disk(r.Disk)->TotalFiles, 4);
+    EXPECT_EQ(progress.Total, c.Total);
+    // Clusters of what was read (empty files take none), or the folders and files recorded.
+    EXPECT_EQ(progress.Done, c.Total == 900 ? 2 : 7);
+  }
 }
 
 TEST_F(Scan, NamesAndLabelsKeepTheirCaseOnCaseSensitiveVolumes) {
@@ -559,6 +584,53 @@ TEST_F(Scan, UpdateKeepsWhatBelongsToUnchangedItemsOnly) {
   EXPECT_EQ(Desc(disk), "disk notes");
   EXPECT_TRUE(FileIn(disk, "Same.txt")->Description.Empty());
   EXPECT_EQ(Desc(At(disk, "Keep")), "");
+}
+
+TEST_F(Scan, UpdateKeepsCategoriesFlagsAndReservedBytesWithoutADescription) {
+  // What the user set by hand on one item each; "Grown.txt" changes on the medium.
+  struct {
+    const char* Name;  // as catalogued
+    bool Folder;
+    const char* Description;
+    uint8_t Category;
+    uint8_t Reserved;
+    bool Kept;
+  } cases[] = {
+      {"Category.txt", false, "", 0x42, 0, true},
+      {"Both.txt", false, "notes", 0x81, 0, true},
+      {"Described.txt", false, "notes", 0, 0, true},
+      {"Grown.txt", false, "", 0x42, 0, false},
+      {"Catdir", true, "", 0x05, 0, true},
+      {"Resdir", true, "", 0, 9, true},
+  };
+  tree.File("category.txt", "c").File("both.txt", "b").File("described.txt", "d")
+      .File("grown.txt", "g").Folder("CATDIR").Folder("RESDIR");
+  TNode* disk = Scanned("Disk");
+  auto record = [&](const char* name, bool folder) -> TItemRec* {
+    if (folder) return At(disk, name) ? At(disk, name)->Record : nullptr;
+    return FileIn(disk, name);
+  };
+  for (const auto& c : cases) {
+    TItemRec* rec = record(c.Name, c.Folder);
+    ASSERT_TRUE(rec) << c.Name;
+    DescriptionOf(rec)->Assign(c.Description);
+    *CategoryFlagsOf(rec) = c.Category;
+    if (c.Folder) static_cast<TFolderRec*>(rec)->Reserved = c.Reserved;
+  }
+  SaveAndReopen();
+  tree.File("grown.txt", "gg");
+  disk = Run("Disk", catalog->Child(0)).Disk;
+  ASSERT_TRUE(disk);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TItemRec* rec = record(c.Name, c.Folder);
+    ASSERT_TRUE(rec);
+    EXPECT_EQ(DescriptionOf(rec)->Str(), c.Kept ? c.Description : "");
+    EXPECT_EQ(*CategoryFlagsOf(rec), c.Kept ? c.Category : 0);
+    if (c.Folder) {
+      EXPECT_EQ(static_cast<TFolderRec*>(rec)->Reserved, c.Kept ? c.Reserved : 0);
+    }
+  }
 }
 
 TEST_F(Scan, AKeptDescriptionStopsTheDescriptionFilesOfItsFolder) {

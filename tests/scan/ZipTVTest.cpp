@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -653,24 +655,41 @@ TEST(BuiltArchives, CabinetSetFailures) {
   EXPECT_EQ(List(dir.File("up.cab")).Error, ErrFileNotFound);
 }
 
-TEST(BuiltArchives, Zip64AndSaturatedSizes) {
+TEST(BuiltArchives, Zip64SizesTakeTheirSlotsInOrderAndSaturate) {
+  // The ZIP64 extra field holds, in this order, the uncompressed and the compressed size, but
+  // only those whose header field reads FFFFFFFFh.
+  constexpr uint32_t Big = 0xFFFFFFFFu;
+  struct {
+    const char* Name;
+    uint32_t HeaderPacked, HeaderUnpacked;
+    std::vector<uint64_t> Extra;
+    uint32_t Size, Packed;
+  } cases[] = {
+      {"both.bin", Big, Big, {3000000000u, 1000000000u}, 3000000000u, 1000000000u},
+      {"huge.iso", Big, Big, {6ull << 30, 5ull << 30}, Big, Big},
+      {"unpacked.bin", 100, Big, {3ull << 30}, 3221225472u, 100},
+      {"packed.bin", Big, 100, {2000000000u}, 100, 2000000000u},
+      {"short.bin", Big, Big, {3000000000u}, 3000000000u, Big},  // the second value is missing
+  };
+  std::vector<TZipEntry> entries;
+  for (const auto& c : cases) {
+    TBuf extra;
+    extra.U16(0x0001).U16(unsigned(8 * c.Extra.size()));
+    for (uint64_t v : c.Extra) extra.U64(v);
+    entries.push_back({c.Name, c.HeaderPacked, c.HeaderUnpacked, 6, FileTime, 0x20, 8, extra.S});
+    entries.push_back({"plain.txt", 2, 2, 5, FileTime, 0x21, 0});  // read right after it
+  }
   TTempDir dir;
-  TZipEntry big{"big.iso", 0xFFFFFFFFu, 0xFFFFFFFFu, 0x01020304, FileTime, 0x20, 8};
-  TBuf extra;
-  extra.U16(0x0001).U16(16).U64(6ull << 30).U64(5ull << 30);
-  big.Extra = extra.S;
-  TZipEntry small{"small.txt", 2, 2, 5, FileTime, 0x21, 0};
-  TBuf extra2;
-  extra2.U16(0x0001).U16(8).U64(3ull << 30);  // only the uncompressed size
-  TZipEntry three{"three.bin", 100, 0xFFFFFFFFu, 6, FileTime, 0x20, 8, extra2.S};
-  TListing l = List(Write(dir, "a.zip", Zip({big, small, three}, "", true)));
+  TListing l = List(Write(dir, "a.zip", Zip(entries, "", true)));
   EXPECT_EQ(l.Error, 0);
-  ASSERT_EQ(l.Entries.size(), 3u);
-  EXPECT_EQ(l.Entries[0].Size, 4294967295u);
-  EXPECT_EQ(l.Entries[0].Packed, 4294967295u);
-  EXPECT_EQ(l.Entries[1].Attr, 0x21u);
-  EXPECT_EQ(l.Entries[2].Size, 3221225472u);
-  EXPECT_EQ(l.Entries[2].Packed, 100u);
+  ASSERT_EQ(l.Entries.size(), 2 * std::size(cases));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(cases[i].Name);
+    EXPECT_EQ(l.Entries[2 * i].Size, cases[i].Size);
+    EXPECT_EQ(l.Entries[2 * i].Packed, cases[i].Packed);
+    EXPECT_EQ(l.Entries[2 * i + 1].Size, 2u);
+    EXPECT_EQ(l.Entries[2 * i + 1].Attr, 0x21u);
+  }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -748,6 +767,33 @@ TEST(HostileArchives, EmptyAndTruncatedArchivesGiveNoEntries) {
   EXPECT_TRUE(arj.Entries.empty());
 }
 
+// What zip tools write for an archive with nothing in it: the end record alone.
+std::string EmptyZip(const std::string& comment = {}) {
+  TBuf b;
+  b.Str(std::string_view("PK\x05\x06", 4)).Zeros(16).U16(unsigned(comment.size())).Str(comment);
+  return b.S;
+}
+
+TEST(HostileArchives, AnEmptyZipIsAnArchiveWithoutEntries) {
+  TTempDir dir;
+  struct {
+    std::string Bytes, Comment;
+  } cases[] = {
+      {EmptyZip(), ""},
+      {EmptyZip("nothing here"), "nothing here"},
+      {Zip({}), ""},  // behind a local header
+  };
+  for (const auto& c : cases) {
+    TListing l = List(Write(dir, "empty.zip", c.Bytes));
+    EXPECT_EQ(l.Format, FormatZip) << c.Bytes.size();
+    EXPECT_EQ(l.Error, 0) << c.Bytes.size();
+    EXPECT_TRUE(l.Entries.empty());
+    EXPECT_EQ(l.Comment, c.Comment);
+  }
+  // Cut short, it is damage.
+  EXPECT_EQ(List(Write(dir, "cut.zip", EmptyZip().substr(0, 21))).Error, ErrInArchive);
+}
+
 // Every fixture, cut at every 7th byte and with bytes flipped at random: the lister may fail,
 // but never crashes, hangs or reads out of bounds (the sanitizers watch this).
 TEST(HostileArchives, DamagedFixturesNeverCrash) {
@@ -786,6 +832,48 @@ TEST(ListArchiveCommand, PrintsFormatEntriesAndComment) {
             "docs\\readme.txt\t600\t21\t0094eb5d\t2001-02-03 04:05:06\t00\t8\n"
             "comment\tA zip comment\\r\\nsecond line\n");
   EXPECT_EQ(r.Err, "");
+}
+
+TEST(ListArchiveCommand, EveryEntryStaysOneLineOfFields) {
+  TTempDir dir;
+  std::string zip = Zip({{"tab\there.txt", 1, 1, 0xAB, FileTime},
+                         {"two\nlines\r.txt", 2, 2, 0xCD, FileTime},
+                         {"bell\x07 and del\x7F.txt", 3, 3, 0xEF, 0}},
+                        "comment\twith a tab\x1A");
+  TCliResult r = RunCli({"list-archive", Write(dir, "odd.zip", zip)});
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(r.Out,
+            "format\t18\n"
+            "tab\\there.txt\t1\t1\t000000ab\t2001-02-03 04:05:06\t00\t8\n"
+            "two\\nlines\\r.txt\t2\t2\t000000cd\t2001-02-03 04:05:06\t00\t8\n"
+            "bell\\x07 and del\\x7F.txt\t3\t3\t000000ef\t-\t00\t8\n"
+            "comment\tcomment\\twith a tab\\x1A\n");
+
+  TCliResult empty = RunCli({"list-archive", Write(dir, "empty.zip", EmptyZip())});
+  EXPECT_EQ(empty.Status, 0) << empty.Err;
+  EXPECT_EQ(empty.Out, "format\t18\n");
+  EXPECT_EQ(empty.Err, "");
+}
+
+TEST(ListArchiveCommand, PathsThatAreNoArchiveFile) {
+  TTempDir dir;
+  std::filesystem::create_directories(dir.Path() / "folder.zip");
+  ASSERT_EQ(::mkfifo(dir.File("pipe.zip").c_str(), 0600), 0);
+  std::filesystem::create_symlink("loop.zip", dir.File("loop.zip"));
+  std::filesystem::create_symlink("gone.zip", dir.File("dangling.zip"));
+  const std::pair<std::string, std::string> cases[] = {
+      {"missing.zip", "No such file or directory"},
+      {"dangling.zip", "No such file or directory"},
+      {"folder.zip", "not a regular file"},
+      {"pipe.zip", "not a regular file"},  // and no waiting for a writer
+      {"loop.zip", "not a regular file"},
+  };
+  for (const auto& [name, reason] : cases) {
+    TCliResult r = RunCli({"list-archive", dir.File(name)});
+    EXPECT_EQ(r.Status, 2) << name;
+    EXPECT_EQ(r.Out, "") << name;
+    EXPECT_EQ(r.Err, dir.File(name) + ": " + reason + "\n");
+  }
 }
 
 TEST(ListArchiveCommand, FailuresAndUsage) {

@@ -53,12 +53,15 @@ TEST(Matcher, AnswersAsMatchItemDoes) {
         ASSERT_EQ(m.Names().Test(name), passes) << name << " / " << c.NamePattern;
         // A list holding the name among other bytes is never ruled out.
         std::string list = "\x01\x7F noise " + name + " \xFF\xC3";
-        if (passes)
+        if (passes) {
           ASSERT_TRUE(m.Names().MayPassIn(reinterpret_cast<const uint8_t*>(list.data()),
                                           list.size()))
               << name << " / " << c.NamePattern;
+        }
         // When the name decides alone, an item whose name fails never matches.
-        if (m.NameDecides() && !passes) ASSERT_FALSE(expected);
+        if (m.NameDecides() && !passes) {
+          ASSERT_FALSE(expected);
+        }
       }
       matches += expected;
     }
