@@ -6,6 +6,7 @@
 #   store      records, the node tree, catalog files
 #   scan       media, archives, description files, the disk scan and update
 #   browse     item texts, formats, order and commands of the browser
+#   report     the report generator
 #   settings   the settings engine, above the engines whose switches it carries
 #   windows    every window and Qt model (the *_ui targets)
 #   cli        the command-line tool: engines and settings, no windows
@@ -16,10 +17,11 @@ set(TF_LAYER_ALLOWS_platform text)
 set(TF_LAYER_ALLOWS_store text platform)
 set(TF_LAYER_ALLOWS_scan text platform store)
 set(TF_LAYER_ALLOWS_browse text platform store scan)
+set(TF_LAYER_ALLOWS_report text platform store scan browse)
 set(TF_LAYER_ALLOWS_settings text platform store scan)
-set(TF_LAYER_ALLOWS_windows text platform store scan browse settings)
-set(TF_LAYER_ALLOWS_cli text platform store scan browse settings)
-set(TF_LAYER_ALLOWS_app text platform store scan browse settings windows)
+set(TF_LAYER_ALLOWS_windows text platform store scan browse report settings)
+set(TF_LAYER_ALLOWS_cli text platform store scan browse report settings)
+set(TF_LAYER_ALLOWS_app text platform store scan browse report settings windows)
 
 # Each target's layer; a header belongs to the target of the source file of the same name,
 # a header without one to its folder's engine layer.
@@ -29,12 +31,13 @@ set(TF_TARGET_LAYERS
   tf_store=store
   tf_scan=scan
   tf_browse=browse
+  tf_report=report
   tf_settings=settings
   tf_scan_ui=windows tf_browse_ui=windows tf_app_ui=windows
   tallowfen-cli=cli
   tf_app_shell=app tallowfen=app tallowfen-desktop-files=app)
 set(TF_FOLDER_LAYERS
-  text=text platform=platform store=store scan=scan browse=browse settings=settings
+  text=text platform=platform store=store scan=scan browse=browse report=report settings=settings
   cli=cli app=app)
 
 function(tf_check_layers)
