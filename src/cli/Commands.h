@@ -23,5 +23,7 @@ void AddDrivesCommand(CLI::App& app, TAction& action);
 void AddListArchiveCommand(CLI::App& app, TAction& action);
 void AddScanCommand(CLI::App& app, TAction& action);
 void AddUpdateCommand(CLI::App& app, TAction& action);
+void AddReportCommand(CLI::App& app, TAction& action);
+void AddImportCommand(CLI::App& app, TAction& action);
 
 }  // namespace tf::cli

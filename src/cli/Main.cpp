@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
   tf::cli::AddListArchiveCommand(app, action);
   tf::cli::AddScanCommand(app, action);
   tf::cli::AddUpdateCommand(app, action);
+  tf::cli::AddReportCommand(app, action);
+  tf::cli::AddImportCommand(app, action);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

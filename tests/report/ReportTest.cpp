@@ -15,15 +15,13 @@
 #include "browse/ItemText.h"
 #include "platform/ScriptedPrompts.h"
 #include "store/LoadSave.h"
+#include "report/ReportDesk.h"
 #include "support/TestSupport.h"
 
 namespace tf {
 namespace {
 
-using test::AddCatalog;
-using test::AddDisk;
-using test::AddFile;
-using test::AddFolder;
+using test::TDesk;
 
 class TStringOutput final : public TReportOutput {
  public:
@@ -38,43 +36,6 @@ class TRecordingProgress final : public TProgress {
   void Begin(const std::string& caption, int64_t) override { log.push_back("begin:" + caption); }
   void End() override { log.push_back("end"); }
   std::vector<std::string> log;
-};
-
-// Two catalogs. "Work" holds the disk Docs (folders Letters with Old inside, and Photos; a
-// file in the root) and the CD Games; "Backup" holds an empty disk.
-struct TDesk {
-  TCatalogTree tree;
-  TNode* work = AddCatalog(tree, "Work");
-  TNode* docs = AddDisk(work, "Docs");
-  TNode* letters = AddFolder(docs, "Letters", 1500);
-  TNode* old = AddFolder(letters, "Old", 0);
-  TNode* photos = AddFolder(docs, "Photos", 2048);
-  TFileRec* a = AddFile(letters, "a.txt", 1000, "First line\r\nSecond line\r\nThird");
-  TFileRec* b = AddFile(letters, "b.doc", 500);
-  TFileRec* c = AddFile(old, "c.txt", 0);
-  TFileRec* photo = AddFile(photos, "Holiday_photos_from_the_bea.jpg", 2048);
-  TFileRec* readme = AddFile(docs, "readme.txt", 10);
-  TNode* games = AddDisk(work, "Games");
-  TNode* doom = AddFolder(games, "Doom", 4000);
-  TFileRec* exe = AddFile(doom, "doom.exe", 4000);
-  TNode* backup = AddCatalog(tree, "Backup");
-  TNode* tape = AddDisk(backup, "Tape");
-
-  TDesk() {
-    auto* d = static_cast<TDiskRec*>(docs->Record);
-    d->LastUpdate = 45000.0;  // 2023-03-15
-    d->Description.Assign("Office papers");
-    auto* g = static_cast<TDiskRec*>(games->Record);
-    g->MediaType = 10;
-    g->BytesPerSector = 2048;
-    g->SectorsPerCluster = 1;
-    g->TotalClusters = 300000;
-    g->FreeClusters = 0;
-    a->ModifiedTime = EncodeDosDateTime({2001, 2, 3, 12, 30, 40});
-    a->Attributes = 0x21;
-    b->ModifiedTime = EncodeDosDateTime({1999, 12, 31, 23, 59, 58});
-    b->Attributes = 0x20;
-  }
 };
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -96,12 +57,6 @@ void ExpectSameLines(const std::string& expected, const std::string& actual) {
   }
   EXPECT_EQ(expected.size(), actual.size());
 }
-
-std::string Expected(const std::string& name) {
-  return test::ReadBytes(std::string(TF_TEST_DATA_DIR) + "/report/" + name);
-}
-
-const TDateTimeParts ReportDate{2024, 5, 6, 7, 8, 9};
 
 struct TReportCase {
   const char* Expected;
@@ -128,7 +83,7 @@ std::string Report(TDesk& desk, const TReportCase& c) {
   }
   TStringOutput out;
   TReportWriter w(s, columns, out, NoProgress());
-  w.Head(ReportDate);
+  w.Head(test::ReportDate);
   if (c.Selected) {
     w.BodyFromItem(desk.*c.Selected);
   } else {
@@ -168,7 +123,7 @@ TEST(ReportTest, ReportsMatchTheFilesWrittenByHand) {
   for (const TReportCase& c : cases) {
     SCOPED_TRACE(c.Expected);
     TDesk desk;
-    ExpectSameLines(Expected(c.Expected), Report(desk, c));
+    ExpectSameLines(test::ExpectedReport(c.Expected), Report(desk, c));
     EXPECT_EQ("", test::CheckTree(desk.tree));
   }
 }
@@ -322,7 +277,7 @@ struct TFileDesk {
     job.Settings.Level = FindDetailLevel(level);
     job.Columns = &columns;
     job.Selected = catalog;
-    job.Time = ReportDate;
+    job.Time = test::ReportDate;
     return job;
   }
   std::vector<std::string> Shown() const { return progress.log; }
