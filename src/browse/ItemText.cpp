@@ -87,9 +87,9 @@ std::string DiskText(const TDiskRec* d, int code, bool whole) {
     case ColName: return NodeText(d->Node);
     case ColExtension: return MediaTypeName(d->MediaType);
     case ColSize:
-    case ColCapacity: return FormatFixedSize(DiskBytes(d, 0));
+    case ColCapacity: return FormatSize(double(DiskBytes(d, 0)));
     case ColDate:
-    case ColFreeSpace: return FormatFixedSize(DiskBytes(d, 1));
+    case ColFreeSpace: return FormatSize(double(DiskBytes(d, 1)));
     case ColTime: return LastUpdateText(d->LastUpdate);
     case ColAttributes: return Description(d->Description, whole);
     case ColTotalOrCatalog: return NodeText(d->Node ? CatalogNodeOf(d->Node) : nullptr);
@@ -101,11 +101,12 @@ std::string CatalogText(const TCatalogRec* c, int code) {
   switch (code) {
     case ColName: return NodeText(c->Node);
     case ColSize: {
-      int64_t sum = 0;
+      double sum = 0;  // bytes; disks of petabytes add up past any 64-bit count
       if (c->Node)
         for (auto& disk : c->Node->Children)
-          if (disk->Kind() == ikDisk) sum += DiskBytes(static_cast<TDiskRec*>(disk->Record), 0);
-      return FormatFixedSize(sum);
+          if (disk->Kind() == ikDisk)
+            sum += double(DiskBytes(static_cast<TDiskRec*>(disk->Record), 0));
+      return FormatSize(sum);
     }
     case ColTotalOrCatalog: return std::to_string(c->Node ? c->Node->ChildCount() : 0);
     default: return {};
@@ -219,7 +220,7 @@ std::string ItemInfoText(std::string_view name, TItemRec* rec) {
     case ikDisk: {
       auto* d = static_cast<TDiskRec*>(rec);
       return s + " (" + MediaTypeName(d->MediaType) + "), " +
-             FormatFixedSize(DiskBytes(d, 0)) + ", free " + FormatFixedSize(DiskBytes(d, 1));
+             FormatSize(double(DiskBytes(d, 0))) + ", free " + FormatSize(double(DiskBytes(d, 1)));
     }
     case ikCatalog: {
       auto* c = static_cast<TCatalogRec*>(rec);
@@ -236,14 +237,14 @@ std::string SelectionSummary(std::span<TItemRec* const> selected,
   if (selected.empty()) return {};
   auto start = std::chrono::steady_clock::now();
   bool slowShown = false;
-  int64_t sum = 0;  // fixed point, bytes x 10000
+  double sum = 0;  // bytes: disks of petabytes add up past any 64-bit count
   std::size_t n = 0;
   for (TItemRec* rec : selected) {
     if (rec) {
       switch (KindOf(rec)) {
-        case ikFile: sum += int64_t(static_cast<TFileRec*>(rec)->Size) * SizeScale; break;
-        case ikFolder: sum += static_cast<TFolderRec*>(rec)->TotalSize; break;
-        case ikDisk: sum += DiskBytes(static_cast<TDiskRec*>(rec), 0); break;
+        case ikFile: sum += double(static_cast<TFileRec*>(rec)->Size); break;
+        case ikFolder: sum += double(static_cast<TFolderRec*>(rec)->TotalSize) / SizeScale; break;
+        case ikDisk: sum += double(DiskBytes(static_cast<TDiskRec*>(rec), 0)); break;
         default: break;
       }
     }
@@ -255,7 +256,7 @@ std::string SelectionSummary(std::span<TItemRec* const> selected,
   }
   std::size_t count = selected.size();
   return "Selected: " + std::to_string(count) + " item" + (count >= 2 ? "s" : "") + ", " +
-         FormatFixedSize(sum);
+         FormatSize(sum);
 }
 
 }  // namespace tf

@@ -515,7 +515,7 @@ void TMainForm::DBTreeExpanding(TNode* node) {
 void TMainForm::ShowReadError(TNode* node, const std::exception& e) {
   TCatalogRec* cat = CatalogOf(node);
   std::string path = cat ? cat->FileName : std::string();
-  prompts_.Message("Catalog error", path + "\n\r" + e.what(), TButtons::Ok, TIcon::Error);
+  prompts_.Message("Catalog error", path + "\n\r" + ErrorText(e), TButtons::Ok, TIcon::Error);
 }
 
 void TMainForm::LoadItemList(TNode* node) {
@@ -525,7 +525,7 @@ void TMainForm::LoadItemList(TNode* node) {
   try {
     itemList_.Load(node, options_.ShowPrevCheck);
   } catch (const std::exception& e) {
-    error = e.what();
+    error = ErrorText(e);
   }
   listModel_->EndChange();
   if (!columnsSized_ || sizedColumns_ != itemList_.Columns()) SizeColumns();

@@ -43,8 +43,8 @@ int ListDrives() {
       j["fileSystem"] = ToDisplay(disk.FileSystem);
       j["serial"] = FormatSerial(disk.SerialNumber);
       j["caseInsensitive"] = drives.CaseInsensitive(letter);
-      j["totalBytes"] = DiskBytes(&disk, 0) / SizeScale;
-      j["freeBytes"] = DiskBytes(&disk, 1) / SizeScale;
+      j["totalBytes"] = DiskBytes(&disk, 0);
+      j["freeBytes"] = DiskBytes(&disk, 1);
     } else {
       j["label"] = nullptr;
       j["fileSystem"] = nullptr;

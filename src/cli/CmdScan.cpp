@@ -6,8 +6,9 @@
 // give it as a folder drive (MediumLetter). The user's settings are read, never written. On
 // success one JSON object is printed on stdout:
 //   {"name":"...","files":N,"folders":N,"archiveEntries":N}
-// A progress bar goes to stderr when it is a terminal; Ctrl+C cancels the scan and leaves
-// the catalog file untouched.
+// A progress bar goes to stderr when it is a terminal. Ctrl+C (or SIGTERM, SIGHUP) cancels
+// the scan and leaves the catalog file untouched; during the save it waits for the save to
+// end. Writers of one catalog take turns (TCatalogLock): a second scan or update waits.
 
 #include <signal.h>
 #include <unistd.h>
@@ -24,6 +25,7 @@
 #include "settings/ScanOptions.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
+#include "cli/Signals.h"
 #include "platform/DirEnum.h"
 #include "platform/Drives.h"
 #include "platform/LinuxDrives.h"
@@ -34,32 +36,12 @@
 #include "scan/AddDisk.h"
 #include "scan/FolderDrives.h"
 #include "scan/Utils.h"
+#include "store/CatalogFiles.h"
 #include "store/LoadSave.h"
 
 namespace tf::cli {
 
 namespace {
-
-volatile sig_atomic_t interrupted = 0;
-extern "C" void OnInterrupt(int) { interrupted = 1; }
-
-// Ctrl+C cancels the scan (between two entries) instead of killing the process.
-class TInterruptGuard {
- public:
-  TInterruptGuard() {
-    interrupted = 0;
-    struct sigaction sa {};
-    sa.sa_handler = OnInterrupt;
-    sigemptyset(&sa.sa_mask);
-    ::sigaction(SIGINT, &sa, &old_);
-  }
-  ~TInterruptGuard() { ::sigaction(SIGINT, &old_, nullptr); }
-  TInterruptGuard(const TInterruptGuard&) = delete;
-  TInterruptGuard& operator=(const TInterruptGuard&) = delete;
-
- private:
-  struct sigaction old_ {};
-};
 
 // A one-line progress bar on stderr, redrawn at most ten times a second; nothing at all when
 // stderr is not a terminal.
@@ -85,7 +67,7 @@ class TTerminalProgress final : public TProgress {
     done_ += amount;
     Draw(false);
   }
-  bool Cancelled() override { return interrupted != 0; }
+  bool Cancelled() override { return TStopSignals::Received() != 0; }
   void End() override { Clear(); }
 
  private:
@@ -263,8 +245,8 @@ std::string DiskDifferences(const TDiskRec& medium, const TDiskRec& disk) {
   if (medium.MediaType != disk.MediaType)
     line("media type", MediaTypeName(disk.MediaType), MediaTypeName(medium.MediaType));
   if (DiskBytes(&medium, 0) != DiskBytes(&disk, 0))
-    line("capacity", std::to_string(DiskBytes(&disk, 0) / SizeScale) + " bytes",
-         std::to_string(DiskBytes(&medium, 0) / SizeScale) + " bytes");
+    line("capacity", std::to_string(DiskBytes(&disk, 0)) + " bytes",
+         std::to_string(DiskBytes(&medium, 0)) + " bytes");
   return out;
 }
 
@@ -298,6 +280,22 @@ int RunScan(TScanArgs& a, bool update) {
       return Fail(a.Root + ": " + std::error_code(probe.Errno(), std::generic_category()).message());
   }
 
+  // Writers of one catalog take turns: the lock is held from reading the catalog to saving
+  // it, so that a second writer works on what the first one saved.
+  // A lock that cannot be made (no such folder, not a file) leaves the failure to the checks
+  // below, which say what is wrong.
+  TStopSignals stopSignals;
+  TCatalogLock lock(a.Catalog);
+  try {
+    if (!lock.Lock(false)) {
+      PrintMessage("Waiting for another program to finish with " + a.Catalog + "...");
+      if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
+      lock.Lock(true);
+    }
+  } catch (const std::exception&) {
+    if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
+  }
+
   TCatalogTree tree;
   TNode* catalog = nullptr;
   try {
@@ -308,12 +306,17 @@ int RunScan(TScanArgs& a, bool update) {
     } else if (std::string problem = CatalogFolderProblem(a.Catalog); !problem.empty()) {
       return Fail(a.Catalog + ": " + problem);
     } else {
-      auto node = MakeNode("Catalog1", new TCatalogRec);
+      // Its file: the save then expects no file there, as now.
+      auto* rec = new TCatalogRec;
+      rec->FileName = a.Catalog;
+      auto node = MakeNode("Catalog1", rec);
       node->Bold = true;
       catalog = tree.AppendChild(tree.Root(), std::move(node));
     }
+    // A catalog that cannot be saved is refused before the scan, not after it.
+    CheckCanSave(a.Catalog);
   } catch (const std::exception& e) {
-    return Fail(CatalogErrorText(a.Catalog, e.what()));
+    return Fail(CatalogErrorText(a.Catalog, ErrorText(e)));
   }
 
   TNode* old = nullptr;
@@ -349,19 +352,31 @@ int RunScan(TScanArgs& a, bool update) {
   job.DiskName = a.NameOpt->count() ? a.Name : ProposedDiskName(medium, old, a.Settings);
 
   TTerminalProgress progress;
-  TScanResult result;
-  {
-    TInterruptGuard guard;
-    result = ScanDisk(job, drives, detector, progress);
+  TScanResult result = ScanDisk(job, drives, detector, progress);
+  if (result.Status != TScanStatus::Done) {
+    int status = Fail(result.Message);
+    if (int sig = TStopSignals::Received()) {
+      lock.Unlock();
+      TStopSignals::EndBy(sig);
+    }
+    return status;
   }
-  if (result.Status != TScanStatus::Done) return Fail(result.Message);
 
   try {
-    WriteCatalogFile(catalog, a.Catalog, progress);
+    // A signal waits for the save to end: the catalog is replaced whole or not at all.
+    TStopSignals::THold hold;
+    WriteCatalogFile(catalog, a.Catalog, progress, lock.Held() ? &lock : nullptr);
   } catch (const std::exception& e) {
-    return Fail(SaveErrorText(a.Catalog, e.what()));
+    int status = Fail(SaveErrorText(a.Catalog, ErrorText(e)));
+    if (int sig = TStopSignals::Received()) {
+      lock.Unlock();
+      TStopSignals::EndBy(sig);
+    }
+    return status;
   }
   progress.End();
+  lock.Unlock();
+  if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
 
   nlohmann::ordered_json j;
   j["name"] = ToDisplay(result.Disk->Caption);

@@ -1,7 +1,9 @@
 #include <CLI/CLI.hpp>
+#include <new>
 
 #include "cli/Commands.h"
 #include "cli/Output.h"
+#include "store/ReadAhead.h"
 
 namespace {
 
@@ -36,5 +38,12 @@ int main(int argc, char** argv) {
     int rc = app.exit(e);
     return Finish(rc == 0 ? tf::cli::ExitOk : tf::cli::ExitUsage);
   }
-  return Finish(action ? action() : tf::cli::ExitUsage);
+  if (!action) return Finish(tf::cli::ExitUsage);
+  try {
+    return Finish(action());
+  } catch (const std::bad_alloc&) {
+    // A catalog can hold more than memory takes: an error to report, never an abort.
+    tf::cli::PrintMessage(tf::MsgOutOfMemory);
+    return tf::cli::ExitFailed;
+  }
 }

@@ -422,8 +422,8 @@ void TReportWriter::DiskHeading(TNode* node) {
   Line(RuleOf('='));
   Line(Centred(ToDisplay(node->Caption)));
   Line(Centred("Type: " + MediaTypeName(disk->MediaType) + ", total " +
-               FormatFixedSize(DiskBytes(disk, 0)) + " (free " +
-               FormatFixedSize(DiskBytes(disk, 1)) + ")"));
+               FormatSize(double(DiskBytes(disk, 0))) + " (free " +
+               FormatSize(double(DiskBytes(disk, 1))) + ")"));
   Line(RuleOf('='));
   Line("");
   lastDisk_ = node;

@@ -10,7 +10,10 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <new>
 #include <vector>
+
+#include "store/CatalogFiles.h"
 
 namespace tf {
 
@@ -69,9 +72,14 @@ class TRecordReader {
   void Skip(int64_t n) {
     if (!s_.Skip(n)) StructureError();
   }
+  // Nothing is allocated for more bytes than the file still has.
+  void NeedRemaining(std::size_t n) {
+    if (int64_t(n) > s_.Size() - s_.Position()) StructureError();
+  }
   // A Text16: at most MaxText16 bytes are kept (never a split character), the rest skipped.
   std::string Text16() {
     uint16_t len = U16();
+    NeedRemaining(len);
     std::string s(len, '\0');
     Need(s.data(), len);
     if (len > MaxText16) s.resize(CutLength(s, MaxText16));
@@ -80,6 +88,7 @@ class TRecordReader {
   void SkipText16() { Skip(U16()); }
   std::string Text8(std::size_t keep) {
     uint8_t len = U8();
+    NeedRemaining(len);
     std::string s(len, '\0');
     Need(s.data(), len);
     if (s.size() > keep) s.resize(CutLength(s, keep));
@@ -122,11 +131,17 @@ std::vector<std::unique_ptr<TNode>> ReadFolderLevel(TRecordReader& r, int level,
   std::vector<std::unique_ptr<TNode>> nodes;
   try {
     TFolderRec* added = nullptr;
+    // The records are a pre-order walk: each one is at level 1 or more, and at most one
+    // deeper than the record before it (the first at most one deeper than the parent). A
+    // level that cannot follow its predecessor would hide a whole subtree.
+    int previous = level - 1;
     while (r.Position() < block.End) {
       int64_t recordPos = r.Position();
       uint8_t kindFlags = r.U8();
       if ((kindFlags & 7) != ikFolder) StructureError();
       int recordLevel = r.U8();
+      if (recordLevel < 1 || recordLevel > previous + 1) StructureError();
+      previous = recordLevel;
       if (added && recordLevel > level) {
         added->SubfoldersOffset = int32_t(recordPos - block.Start);
         added->Node->HasButton = true;
@@ -338,7 +353,8 @@ void ParseFileList(TItemRec* container, const uint8_t* data, std::size_t length)
   if (count == 0) return;
 
   uint8_t fileKind = uint8_t(ikFile | (container->KindFlags & InArchive));
-  auto* block = static_cast<char*>(::operator new(blockSize));
+  auto* block = static_cast<char*>(::operator new(blockSize, std::nothrow));
+  if (!block) throw std::bad_alloc();
   char* at = block;
   TFileRec* last = nullptr;
   bool described = false;
@@ -386,10 +402,15 @@ void LoadFiles(TNode* node) {
   int32_t length = *info.FilesLength;
   if (offset >= 0 && length > 0) {
     if (offset > disk->BlockLength || length > disk->BlockLength - offset) StructureError();
-    std::vector<uint8_t> data(static_cast<std::size_t>(length));
+    if (disk->BlockOffset + offset + length > cat->Stream->Size()) StructureError();
+    // A list can be as large as the file: running out of memory is an error to report (a
+    // std::bad_alloc), never an abort.
+    std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[std::size_t(length)]);
+    if (!data) throw std::bad_alloc();
     cat->Stream->Seek(disk->BlockOffset + offset);
-    if (cat->Stream->Read(data.data(), data.size()) != data.size()) StructureError();
-    ParseFileList(rec, data.data(), data.size());
+    if (cat->Stream->Read(data.get(), std::size_t(length)) != std::size_t(length))
+      StructureError();
+    ParseFileList(rec, data.get(), std::size_t(length));
   }
   *info.FilesLoaded = 1;
 }
@@ -624,25 +645,42 @@ void TCatalogWriter::WriteFileLists(TNode* node, int64_t blockStart, int64_t old
   }
 }
 
-// The target's folder, where the temporary file is made so that the rename stays on one
-// file system.
-std::string FolderOf(const std::string& path) {
-  std::filesystem::path p(path);
-  std::filesystem::path parent = p.parent_path();
-  return parent.empty() ? std::string(".") : parent.string();
+// The version of the file at path that a save may replace: for the catalog's own file, the
+// one it read (or none, for a catalog that was never saved); another path was chosen by the
+// user, who agreed to replace what is there. Exists false with check true: there must be none.
+struct TExpectedFile {
+  bool Check = false;
+  TFileIdentity Identity;
+};
+
+TExpectedFile ExpectedFileAt(const TCatalogRec* cat, const std::string& path) {
+  TExpectedFile e;
+  if (cat->FileName.empty()) return e;
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  bool own = path == cat->FileName ||
+             fs::absolute(path, ec).lexically_normal() ==
+                 fs::absolute(cat->FileName, ec).lexically_normal();
+  if (!own) return e;
+  e.Check = true;
+  if (cat->Stream) e.Identity = cat->Stream->Identity();
+  return e;
 }
 
-void SyncFolder(const std::string& folder) {
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
+// Refuses the save when another program replaced or rewrote the file since it was read. A
+// file that somebody removed is saved anew: nothing is overwritten then.
+void CheckStillExpected(const TExpectedFile& expected, const std::string& target) {
+  if (!expected.Check) return;
+  TFileIdentity now = IdentityOfPath(target);
+  if (!now.Exists) return;
+  if (!expected.Identity.Exists || !(now == expected.Identity))
+    throw ESaveRefused(MsgCatalogReplaced);
 }
 
 }  // namespace
 
-void WriteCatalogFile(TNode* catalogNode, const std::string& path, TProgress& progress) {
+void WriteCatalogFile(TNode* catalogNode, const std::string& path, TProgress& progress,
+                      TCatalogLock* heldLock) {
   auto* cat = static_cast<TCatalogRec*>(catalogNode->Record);
   std::lock_guard lock(cat->StreamLock);
 
@@ -650,46 +688,44 @@ void WriteCatalogFile(TNode* catalogNode, const std::string& path, TProgress& pr
   int64_t total = 0;
   for (auto& d : catalogNode->Children) total += FirstLevelBytes(d.get());
   progress.Begin("Saving catalog, please wait...", total > 0 ? total : 1);
-
-  std::string folder = FolderOf(path);
-  std::string temp = folder + "/.ctfXXXXXX";
-  int fd = ::mkstemp(temp.data());
   auto finish = [&] {
     progress.End();
     progress.SetStatus("");
   };
-  if (fd < 0) {
-    int err = errno;
-    finish();
-    throw EStreamError(SystemErrorText(err));
-  }
-  ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+
   std::unique_ptr<TReadAheadStream> newStream;
-  std::unique_ptr<TBufferedWriter> out;
   try {
-    // A new file gets the permissions of the one it replaces, or the usual ones.
-    struct stat st;
-    mode_t mode;
-    if (::stat(path.c_str(), &st) == 0) {
-      mode = st.st_mode & 07777;
-    } else {
-      mode_t mask = ::umask(0);
-      ::umask(mask);
-      mode = 0666 & ~mask;
+    std::string target = SaveTarget(path);
+    // Writers of this program take turns; one that holds the lock already passes it in. A
+    // lock that cannot be made (a folder that takes no file) leaves the failure to the save.
+    TCatalogLock ownLock(path);
+    if (!heldLock) {
+      bool free = true;
+      try {
+        free = ownLock.Lock(false);
+      } catch (const ENotRegularFile&) {
+        throw ESaveRefused(MsgNotRegularFile);
+      } catch (const EStreamError&) {
+      }
+      if (!free) throw ESaveRefused(MsgCatalogBusy);
     }
-    ::fchmod(fd, mode);
-    out = std::make_unique<TBufferedWriter>(fd);
-    TCatalogWriter w(catalogNode, *out, progress);
+    CheckReplaceable(target);
+    TExpectedFile expected = ExpectedFileAt(cat, path);
+    CheckStillExpected(expected, target);
+
+    TNewFile file(target);
+    TBufferedWriter out(file.Fd());
+    TCatalogWriter w(catalogNode, out, progress);
     w.Write();
-    out->Flush();
-    if (::fsync(fd) != 0) throw EStreamError(SystemErrorText(errno));
-    int closed = ::close(fd);
-    fd = -1;
-    if (closed != 0) throw EStreamError(SystemErrorText(errno));
-    // Opened before the rename, the reader follows the new file to its place.
-    newStream = std::make_unique<TReadAheadStream>(temp, 16384);
-    if (::rename(temp.c_str(), path.c_str()) != 0) throw EStreamError(SystemErrorText(errno));
-    SyncFolder(folder);
+    out.Flush();
+    file.TakeOwnerAndMode();
+    if (::fsync(file.Fd()) != 0) throw EStreamError(SystemErrorText(errno));
+    // The reader of the new file, on its own descriptor: it follows the file to its place.
+    int readFd = ::fcntl(file.Fd(), F_DUPFD_CLOEXEC, 0);
+    if (readFd < 0) throw EStreamError(SystemErrorText(errno));
+    newStream = std::make_unique<TReadAheadStream>(readFd, path, 16384);
+    CheckStillExpected(expected, target);
+    file.Replace();
 
     for (const auto& c : w.Containers) {
       TContainerInfo info = ContainerInfo(c.Rec);
@@ -705,8 +741,6 @@ void WriteCatalogFile(TNode* catalogNode, const std::string& path, TProgress& pr
       d.Disk->Changed = 0;
     }
   } catch (...) {
-    if (fd >= 0) ::close(fd);
-    ::unlink(temp.c_str());
     finish();
     throw;
   }

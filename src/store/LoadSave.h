@@ -17,6 +17,8 @@
 
 namespace tf {
 
+class TCatalogLock;
+
 inline constexpr char CatalogSignature[] = "Catalog 1.00";
 inline constexpr char MsgNotCatalog[] = "This is not a valid catalog file!";
 inline constexpr char MsgStructureError[] = "Internal catalog structure error detected.";
@@ -35,10 +37,15 @@ void LoadFiles(TNode* container);
 // Both, for every level below node (the command-line dump, reports, tests).
 void LoadAll(TNode* node);
 
-// Writes the catalog to path and makes path its file. On failure (EStreamError with the
-// system's message, EInvalidCatalog when the old file cannot be copied) the catalog stays
-// exactly as it was and the file at path is untouched.
-void WriteCatalogFile(TNode* catalog, const std::string& path, TProgress& progress);
+// Writes the catalog to path (through symbolic links, to the file they name) and makes path
+// its file. On failure (EStreamError with the system's message, EInvalidCatalog when the old
+// file cannot be copied) the catalog stays exactly as it was and the file at path is
+// untouched. ESaveRefused (CatalogFiles.h): the file at path is read-only, is no regular
+// file, is being saved by another writer of this program, or is the catalog's own file and
+// another program saved it after it was read. heldLock: the caller holds the write lock of
+// path already (a save takes it, without waiting, otherwise).
+void WriteCatalogFile(TNode* catalog, const std::string& path, TProgress& progress,
+                      TCatalogLock* heldLock = nullptr);
 
 // "Save error" message text for a failed save.
 inline constexpr char SaveErrorTitle[] = "Save error";

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <new>
 
+#include "store/CatalogFiles.h"
 #include "store/LoadSave.h"
 
 namespace tf {
@@ -157,6 +159,12 @@ void TOpenCatalogs::OpenCatalogs(std::vector<std::string>& paths, TLoadKind kind
                              e.what(),
                          TButtons::Ok, TIcon::Error);
       }
+    } catch (const std::bad_alloc&) {
+      if (interactive) progress_.End();
+      prompts_.Message("Load error",
+                       "An error occured while trying to load catalog file " + path + ".\r" +
+                           MsgOutOfMemory,
+                       TButtons::Ok, TIcon::Error);
     } catch (const std::exception&) {
       // Anything else: the partly read catalog is gone with its node; no message.
     }
@@ -189,7 +197,7 @@ void TOpenCatalogs::OpenAtStartup(std::vector<std::string> arguments, bool autol
 
 // Whether the chosen path can take the catalog, without touching a file that is there: the
 // save writes a new file beside it and renames it into place, so the folder must accept a
-// new file, and an existing file must be writable.
+// new file, and an existing file must be a regular file that may be written.
 bool TOpenCatalogs::CheckWritable(const std::string& path, TNode* catalog,
                                   std::string& problem) const {
   TNode* other = FindOpen(path);
@@ -202,18 +210,12 @@ bool TOpenCatalogs::CheckWritable(const std::string& path, TNode* catalog,
             "Please enter a valid file name and path, on write-enabled device.";
   std::filesystem::path p(path);
   if (p.filename().empty()) return false;
-  std::string folder = p.parent_path().empty() ? "." : p.parent_path().string();
-  std::string probe = folder + "/.ctfXXXXXX";
-  int fd = ::mkstemp(probe.data());
-  if (fd < 0) return false;
-  ::close(fd);
-  ::unlink(probe.c_str());
   struct stat st;
-  if (::stat(path.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) return false;
-    int existing = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);  // no O_TRUNC: nothing is lost
-    if (existing < 0) return false;
-    ::close(existing);
+  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return false;
+  try {
+    CheckCanSave(path);
+  } catch (const std::exception&) {
+    return false;
   }
   return true;
 }
@@ -252,12 +254,25 @@ TOpenCatalogs::TSaveResult TOpenCatalogs::SaveCatalog(TNode* catalog, bool saveA
     if (!AskSavePath(catalog, path)) return TSaveResult::Cancelled;
   }
   std::string error;
+  bool refused = false;
   try {
     WriteCatalogFile(catalog, path, progress_);
+  } catch (const ESaveRefused& e) {
+    error = e.what();
+    refused = true;
   } catch (const EStreamError& e) {
     error = e.what();
   } catch (const EInvalidCatalog& e) {
     error = e.what();
+  } catch (const std::bad_alloc&) {
+    error = MsgOutOfMemory;
+  }
+  if (refused) {
+    // The file at the path is kept as it is; the changes can still go to another file.
+    if (prompts_.Message(SaveErrorTitle, SaveErrorText(path, error) + "\r" + MsgSaveElsewhere,
+                         TButtons::YesNo, TIcon::Warning) == TAnswer::Yes)
+      return SaveCatalog(catalog, true);
+    return TSaveResult::Failed;
   }
   if (!error.empty()) {
     prompts_.Message(SaveErrorTitle, SaveErrorText(path, error), TButtons::Ok, TIcon::Error);

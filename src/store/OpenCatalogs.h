@@ -71,7 +71,9 @@ class TOpenCatalogs {
   void OpenCatalogsCommand();                         // the Open command
   void OpenRecentFile(const std::string& path);       // an entry of the "Reopen" submenu
 
-  // Saves a modified catalog to its file; with saveAs (or no file yet) asks for the path.
+  // Saves a modified catalog to its file; with saveAs (or no file yet) asks for the path. A
+  // save refused to keep the file at the path (read-only, saved by another program since it
+  // was read) offers to save to another file.
   enum class TSaveResult { Saved, NotNeeded, Cancelled, Failed };
   TSaveResult SaveCatalog(TNode* catalog, bool saveAs);
 
@@ -122,6 +124,8 @@ class TOpenCatalogs {
 
 // Texts shown by these commands.
 inline constexpr char CatalogFilter[] = "Catalog Files (*.ctf)|*.ctf";
+// Asked after a save that was refused to keep the file at its path.
+inline constexpr char MsgSaveElsewhere[] = "Do you want to save the catalog to another file?";
 // The Open dialog for catalog files ("Open Catalog").
 TFileDialog OpenCatalogDialog(bool multiSelect);
 

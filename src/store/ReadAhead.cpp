@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 namespace tf {
 
@@ -17,17 +18,56 @@ std::string SystemErrorText(int error) {
   return text;
 }
 
+std::string ErrorText(const std::exception& e) {
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return MsgOutOfMemory;
+  return e.what();
+}
+
+namespace {
+
+TFileIdentity IdentityOf(const struct stat& st) {
+  TFileIdentity id;
+  id.Exists = true;
+  id.Device = uint64_t(st.st_dev);
+  id.Inode = uint64_t(st.st_ino);
+  id.Size = int64_t(st.st_size);
+  id.ModifiedSec = int64_t(st.st_mtim.tv_sec);
+  id.ModifiedNsec = int64_t(st.st_mtim.tv_nsec);
+  return id;
+}
+
+}  // namespace
+
+TFileIdentity IdentityOfFd(int fd) {
+  struct stat st;
+  return ::fstat(fd, &st) == 0 ? IdentityOf(st) : TFileIdentity{};
+}
+
+TFileIdentity IdentityOfPath(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 ? IdentityOf(st) : TFileIdentity{};
+}
+
 TReadAheadStream::TReadAheadStream(const std::string& path, std::size_t bufferSize)
-    : path_(path), buffer_(std::clamp<std::size_t>(bufferSize, 1, MaxBufferSize)) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    : TReadAheadStream(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY), path,
+                       bufferSize) {}
+
+TReadAheadStream::TReadAheadStream(int fd, const std::string& path, std::size_t bufferSize)
+    : path_(path), fd_(fd), buffer_(std::clamp<std::size_t>(bufferSize, 1, MaxBufferSize)) {
   if (fd_ < 0) throw EReadBufferError("File open error");
   struct stat st;
-  if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
+  bool ok = ::fstat(fd_, &st) == 0 && !S_ISDIR(st.st_mode);
+  if (!ok || !S_ISREG(st.st_mode)) {
     ::close(fd_);
     fd_ = -1;
-    throw EReadBufferError("File open error");
+    if (!ok) throw EReadBufferError("File open error");
+    throw ENotRegularFile(MsgNotRegularFile);
   }
+  // Opened without waiting (a FIFO would block the open itself); reads wait as usual.
+  int flags = ::fcntl(fd_, F_GETFL);
+  if (flags >= 0 && (flags & O_NONBLOCK)) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
   size_ = st.st_size;
+  identity_ = IdentityOf(st);
 }
 
 TReadAheadStream::~TReadAheadStream() {

@@ -73,14 +73,22 @@ uint8_t* CategoryFlagsOf(TItemRec* rec) {
   }
 }
 
-int64_t DiskBytes(const TDiskRec* disk, int which) {
-  int64_t clusters;
+uint64_t DiskBytes(const TDiskRec* disk, int which) {
+  auto count = [](int32_t v) { return v > 0 ? uint64_t(v) : uint64_t(0); };
+  uint64_t clusters;
   switch (which) {
-    case 1: clusters = disk->FreeClusters; break;
-    case 2: clusters = int64_t(disk->TotalClusters) - disk->FreeClusters; break;
-    default: clusters = disk->TotalClusters; break;
+    case 1: clusters = count(disk->FreeClusters); break;
+    case 2: {
+      uint64_t total = count(disk->TotalClusters), free = count(disk->FreeClusters);
+      clusters = total > free ? total - free : 0;
+      break;
+    }
+    default: clusters = count(disk->TotalClusters); break;
   }
-  return clusters * disk->SectorsPerCluster * disk->BytesPerSector * SizeScale;
+  // Three 31-bit factors need up to 93 bits.
+  unsigned __int128 bytes = static_cast<unsigned __int128>(clusters) *
+                            count(disk->SectorsPerCluster) * count(disk->BytesPerSector);
+  return bytes > UINT64_MAX ? UINT64_MAX : uint64_t(bytes);
 }
 
 void FreeRecord(TItemRec* rec) {

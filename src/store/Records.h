@@ -207,8 +207,11 @@ uint8_t* CategoryFlagsOf(TItemRec* rec);  // files and folders; null otherwise
 
 // Sizes are 64-bit fixed point with four decimals: bytes x 10000.
 constexpr int64_t SizeScale = 10000;
-// which: 0 capacity (also any other value), 1 free space, 2 used space.
-int64_t DiskBytes(const TDiskRec* disk, int which);
+// A volume's bytes from its stored geometry; which: 0 capacity (also any other value), 1 free
+// space, 2 used space. Plain bytes, not the fixed point: volumes pass the 0.8 PiB that the
+// fixed point holds. Exact up to 2^64 - 1, which larger products stay at; a negative stored
+// count (a damaged catalog) counts as 0.
+uint64_t DiskBytes(const TDiskRec* disk, int which);
 
 // Frees a record of any kind (not its files or nodes): the owner's last step.
 void FreeRecord(TItemRec* rec);

@@ -119,6 +119,23 @@ TEST_F(TTextFixture, CatalogTextsByCode) {
   EXPECT_EQ(Text(c, ColDescription), "");
 }
 
+TEST_F(TTextFixture, PetabyteDisksShowTheirSize) {
+  // Two 8 PiB disks (2^31 - 1 clusters of 4 MiB), half free: past what bytes x 10000 hold.
+  for (TNode* n : {disk, AddDisk(cat, "Second")}) {
+    auto* d = static_cast<TDiskRec*>(n->Record);
+    d->BytesPerSector = 512;
+    d->SectorsPerCluster = 8192;
+    d->TotalClusters = INT32_MAX;
+    d->FreeClusters = 1 << 30;
+  }
+  EXPECT_EQ(Text(disk->Record, ColCapacity), "8191 TB");
+  EXPECT_EQ(Text(disk->Record, ColFreeSpace), "4096 TB");
+  EXPECT_EQ(ItemInfoText("Games CD", disk->Record), "Games CD (Hard disk), 8191 TB, free 4096 TB");
+  EXPECT_EQ(Text(cat->Record, ColSize), "16383 TB");
+  std::vector<TItemRec*> both = {disk->Record, cat->Child(1)->Record, file};
+  EXPECT_EQ(SelectionSummary(both), "Selected: 3 items, 16383 TB");
+}
+
 TEST_F(TTextFixture, StoredWindowsTextIsShownAsUtf8) {
   TFileRec* f = AddFile(disk, "r\xE9sum\xE9.doc", 1);
   EXPECT_EQ(Text(f, ColName), "r\xC3\xA9sum\xC3\xA9.doc");

@@ -1,6 +1,9 @@
 // tallowfen-cli dump: the whole catalog as JSON, and clear failures.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <cstdlib>
 
 #include <nlohmann/json.hpp>
 
@@ -108,6 +111,67 @@ TEST_F(Dump, FailuresExitWithStatusTwoAndTheMessage) {
   r = RunCli({"dump", damaged});
   EXPECT_EQ(r.Status, 2);
   EXPECT_NE(r.Err.find("Internal catalog structure error detected."), std::string::npos);
+  EXPECT_EQ(r.Out, "");
+}
+
+TEST_F(Dump, FolderLevelsThatHideASubtreeAreDamage) {
+  // The level byte of disk 1's first folder (Games, level 1) as 0 or 2: before, the dump
+  // printed the disk without its folders and said all was well.
+  TCatalogTree tree;
+  auto* d1 = static_cast<TDiskRec*>(OpenCatalog(tree, path)->Child(0)->Record);
+  std::size_t level = std::size_t(d1->BlockOffset + d1->FoldersOffset + 1);
+  std::string bytes = ReadBytes(path);
+  ASSERT_EQ(bytes[level], 1);
+  for (char bad : {0, 2}) {
+    std::string b = bytes;
+    b[level] = bad;
+    std::string damaged = dir.File("levels.ctf");
+    WriteBytes(damaged, b);
+    TCliResult r = RunCli({"dump", damaged});
+    EXPECT_EQ(r.Status, 2) << int(bad);
+    EXPECT_NE(r.Err.find("Internal catalog structure error detected."), std::string::npos) << r.Err;
+    EXPECT_EQ(r.Out, "");
+  }
+}
+
+void PutI32(std::string& b, std::size_t at, int32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + std::size_t(i)] = char(uint32_t(v) >> (8 * i));
+}
+
+TEST_F(Dump, AFileListLargerThanMemoryIsAnErrorNotAnAbort) {
+  // One disk whose root file list is 256 MiB (a sparse file: zeros after the first entry,
+  // each a valid empty entry), in a process that may not allocate that much.
+  TCatalogTree tree;
+  TNode* cat = AddCatalog(tree, "Big");
+  AddFile(AddDisk(cat, "D"), "a", 1);
+  std::string big = dir.File("big.ctf");
+  WriteCatalogFile(cat, big, NoProgress());
+  auto* disk = static_cast<TDiskRec*>(OpenCatalog(tree, big)->Child(0)->Record);
+  constexpr int32_t List = 256 << 20;
+  int32_t blockLength = disk->FilesOffset + List;
+  std::string b = ReadBytes(big);
+  std::size_t block = std::size_t(disk->BlockOffset);
+  PutI32(b, block + 1, blockLength);   // BlockLength
+  PutI32(b, block + 5, blockLength);   // FoldersOffset: no folders
+  PutI32(b, block + 13, List);         // FilesLength
+  WriteBytes(big, b);
+  std::filesystem::resize_file(big, block + std::size_t(blockLength));
+
+  TCliSetup limited;
+#if defined(__SANITIZE_ADDRESS__)
+  // The sanitizers' allocator refuses large blocks, as a full memory would.
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  limited.Env = {{"ASAN_OPTIONS", std::string(asan ? asan : "") +
+                                      ":allocator_may_return_null=1:max_allocation_size_mb=64"}};
+#else
+  limited.BeforeExec = [] {
+    struct rlimit mem = {size_t(192) << 20, size_t(192) << 20};
+    return ::setrlimit(RLIMIT_AS, &mem) == 0;
+  };
+#endif
+  TCliResult r = RunCli({"dump", big}, limited);
+  EXPECT_EQ(r.Status, 2) << r.Err;
+  EXPECT_NE(r.Err.find("Out of memory."), std::string::npos) << r.Err;
   EXPECT_EQ(r.Out, "");
 }
 

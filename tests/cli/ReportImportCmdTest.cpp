@@ -154,8 +154,8 @@ TEST_F(ImportCommand, DatabaseBecomesACatalogFile) {
   auto* system = static_cast<TDiskRec*>(cat->Child(0)->Record);
   EXPECT_EQ(7, system->MediaType);
   // The media engine's estimate: 512-byte sectors, one per cluster on a floppy.
-  EXPECT_EQ(1457664 * SizeScale, DiskBytes(system, 0));
-  EXPECT_EQ(728064 * SizeScale, DiskBytes(system, 1));
+  EXPECT_EQ(1457664u, DiskBytes(system, 0));
+  EXPECT_EQ(728064u, DiskBytes(system, 1));
   auto* cd = static_cast<TDiskRec*>(cat->Child(1)->Record);
   EXPECT_EQ(2048, cd->BytesPerSector);
   EXPECT_EQ("The install CD", cd->Description.Str());

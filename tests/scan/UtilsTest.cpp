@@ -240,9 +240,9 @@ TEST_F(MediaTest, CapacityAboveTwoGigabytesSurvivesTheRecord) {
   Volume('C', TDriveType::Fixed, 5, "Big", 1).Geometry = {8, 512, 1000, 786432};
   TDiskRec disk;
   detector.ReadVolumeInfo('C', disk);
-  EXPECT_EQ(DiskBytes(&disk, 0), 3 * GiB * SizeScale);
-  EXPECT_EQ(DiskBytes(&disk, 1), 1000 * 4096 * SizeScale);
-  EXPECT_EQ(DiskBytes(&disk, 2), (786432 - 1000) * int64_t(4096) * SizeScale);
+  EXPECT_EQ(DiskBytes(&disk, 0), uint64_t(3 * GiB));
+  EXPECT_EQ(DiskBytes(&disk, 1), uint64_t(1000 * 4096));
+  EXPECT_EQ(DiskBytes(&disk, 2), uint64_t(786432 - 1000) * 4096);
 }
 
 // ---- ComputeVolumeSizes

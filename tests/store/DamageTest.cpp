@@ -127,6 +127,57 @@ TEST_F(Damage, WrongKindByteOfADiskBlock) {
   EXPECT_EQ(OpenAll(bad), "Internal catalog structure error detected.");
 }
 
+// Offsets of the level bytes of a disk's folder records, in file order.
+std::vector<std::size_t> LevelBytes(const std::string& bytes, const TDiskRec* d) {
+  std::vector<std::size_t> at;
+  std::size_t p = std::size_t(d->BlockOffset + d->FoldersOffset);
+  std::size_t end = std::size_t(d->BlockOffset + d->BlockLength);
+  while (p < end) {
+    at.push_back(p + 1);
+    p += 2;
+    p += 2 + U16At(bytes, p);  // name
+    p += 39;
+    p += 2 + U16At(bytes, p);  // description
+  }
+  return at;
+}
+
+TEST_F(Damage, FolderLevelsThatCannotFollowTheirPredecessorAreDamage) {
+  // Disk 1's folders in file order: Games 1, Doom 2, Deep 3, Deeper 4, Tools 1.
+  TCatalogTree tree;
+  auto* d1 = static_cast<TDiskRec*>(OpenCatalog(tree, path)->Child(0)->Record);
+  std::vector<std::size_t> levels = LevelBytes(bytes, d1);
+  ASSERT_EQ(levels.size(), 5u);
+  std::string expected;
+  for (std::size_t at : levels) expected += char('0' + bytes[at]);
+  ASSERT_EQ(expected, "12341");
+  struct {
+    std::size_t record;
+    uint8_t level;
+  } cases[] = {
+      {0, 0},  // the first folder at level 0 would hide the whole disk
+      {4, 0},  // a later one at level 0
+      {0, 2},  // the first folder deeper than the disk's root level
+      {2, 4},  // a jump of two below Doom would hide Deep and Deeper
+      {3, 6},
+      {4, 6},  // Tools two below Deeper
+      {2, 255},
+  };
+  std::string bad = dir.File("levels.ctf");
+  for (const auto& c : cases) {
+    std::string b = bytes;
+    b[levels[c.record]] = char(c.level);
+    WriteBytes(bad, b);
+    EXPECT_EQ(OpenAll(bad), "Internal catalog structure error detected.")
+        << "record " << c.record << " at level " << int(c.level);
+  }
+  // Levels that may follow: a sibling of any ancestor, or one deeper.
+  std::string b = bytes;
+  b[levels[3]] = 2;  // Deeper beside Deep
+  WriteBytes(bad, b);
+  EXPECT_EQ(OpenAll(bad), "");
+}
+
 TEST_F(Damage, SaveOfADamagedListFailsWithoutHarm) {
   // A changed disk is written anew; its unread lists are copied raw and cannot be checked,
   // but a list that lies beyond the file makes the save fail, not write a broken file.

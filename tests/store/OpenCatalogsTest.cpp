@@ -1,9 +1,15 @@
 // Opening, saving and closing catalogs: the commands, their questions and their messages.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
 
 #include "StoreFixtures.h"
 #include "platform/ScriptedPrompts.h"
+#include "store/CatalogFiles.h"
 #include "store/OpenCatalogs.h"
 
 namespace tf::test {
@@ -225,6 +231,91 @@ TEST_F(OpenCatalogs, FailedSaveOnCloseKeepsTheCatalog) {
   // At exit likewise: the exit stops.
   prompts.Answers.push_back(TAnswer::Yes);
   EXPECT_EQ(cats.AskSaveAll(), TAnswer::Cancel);
+}
+
+TEST_F(OpenCatalogs, RefusedSaveKeepsTheFileAndOffersAnotherOne) {
+  struct {
+    const char* what;
+    std::function<void(const std::string&)> meanwhile;
+    const char* reason;
+  } cases[] = {
+      {"read-only", [](const std::string& p) { ::chmod(p.c_str(), 0444); }, MsgCatalogReadOnly},
+      {"saved by another program",
+       [](const std::string& p) {
+         TCatalogTree other;
+         TNode* cat = OpenCatalog(other, p);
+         SetCatalogModified(cat, true);
+         cat->Caption = "Theirs";
+         WriteCatalogFile(cat, p, NoProgress());
+       },
+       MsgCatalogReplaced},
+  };
+  for (const auto& c : cases) {
+    for (TAnswer answer : {TAnswer::No, TAnswer::Yes}) {
+      SCOPED_TRACE(std::string(c.what) + (answer == TAnswer::Yes ? ", saved elsewhere" : ""));
+      prompts.Log.clear();
+      std::string a = MakeCatalog("a.ctf", "A");
+      cats.OpenRecentFile(a);
+      TNode* cat = tree.Catalog(0);
+      cat->Caption = "Mine";
+      Modify(cat);
+      c.meanwhile(a);
+      std::string before = ReadBytes(a);
+      std::string elsewhere = dir.File("elsewhere.ctf");
+      prompts.Answers.push_back(answer);
+      prompts.SaveChoices.push_back(elsewhere);
+      auto result = cats.SaveCatalog(cat, false);
+      EXPECT_EQ(ReadBytes(a), before);
+      ASSERT_GE(prompts.Log.size(), 1u);
+      EXPECT_EQ(prompts.Log[0].Title, "Save error");
+      EXPECT_EQ(prompts.Log[0].Text,
+                SaveErrorText(a, c.reason) + "\rDo you want to save the catalog to another file?");
+      EXPECT_EQ(prompts.Log[0].Buttons, TButtons::YesNo);
+      if (answer == TAnswer::No) {
+        EXPECT_EQ(result, TOpenCatalogs::TSaveResult::Failed);
+        EXPECT_EQ(static_cast<TCatalogRec*>(cat->Record)->Modified, 1);
+        EXPECT_FALSE(std::filesystem::exists(elsewhere));
+      } else {
+        EXPECT_EQ(result, TOpenCatalogs::TSaveResult::Saved);
+        ASSERT_EQ(prompts.Log.size(), 2u);
+        EXPECT_EQ(prompts.Log[1].Kind, TPromptRecord::Save);
+        EXPECT_EQ(static_cast<TCatalogRec*>(cat->Record)->FileName, elsewhere);
+        TCatalogTree back;
+        EXPECT_EQ(OpenCatalog(back, elsewhere)->Caption, "Mine");
+      }
+      cats.CloseAllCatalogs(false);
+      prompts.Answers.clear();
+      prompts.SaveChoices.clear();
+      std::filesystem::remove(a);
+      std::filesystem::remove(elsewhere);
+    }
+  }
+}
+
+TEST_F(OpenCatalogs, OnlyRegularFilesAreCatalogs) {
+  // A FIFO, held open with bytes in it so that a reader that does not check would read them
+  // instead of waiting forever.
+  std::string fifo = dir.File("pipe.ctf");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  int holder = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+  ASSERT_GE(holder, 0);
+  ASSERT_EQ(::write(holder, "Catalog 1.00", 12), 12);
+  cats.OpenRecentFile(fifo);
+  EXPECT_EQ(tree.CatalogCount(), 0);
+  ASSERT_EQ(prompts.Log.size(), 1u);
+  EXPECT_EQ(prompts.Log[0].Title, "Catalog error");
+  EXPECT_EQ(prompts.Log[0].Text, fifo + "\n\rThis is not a catalog file: it is not a regular file.");
+  // Nor is one the target of Save As.
+  TNode* cat = cats.NewCatalog();
+  Modify(cat);
+  prompts.SaveChoices.push_back(fifo);
+  prompts.SaveChoices.push_back(std::nullopt);
+  EXPECT_EQ(cats.SaveCatalog(cat, true), TOpenCatalogs::TSaveResult::Cancelled);
+  EXPECT_EQ(prompts.Log[2].Title, "File create error");
+  struct stat st;
+  ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  ::close(holder);
 }
 
 TEST_F(OpenCatalogs, CloseAllAnsweredNoThenCancel) {

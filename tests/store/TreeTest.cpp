@@ -22,16 +22,38 @@ TEST(Records, HasFlagComparesKindBelowEightAndBitsAbove) {
   EXPECT_EQ(folder.KindFlags, ikFolder);
 }
 
-TEST(Records, DiskBytesUses64BitArithmetic) {
-  TDiskRec disk;
-  disk.BytesPerSector = 512;
-  disk.SectorsPerCluster = 64;
-  disk.TotalClusters = 100000;  // 3.2768 GB
-  disk.FreeClusters = 25000;
-  EXPECT_EQ(DiskBytes(&disk, 0), 3276800000LL * SizeScale);
-  EXPECT_EQ(DiskBytes(&disk, 1), 819200000LL * SizeScale);
-  EXPECT_EQ(DiskBytes(&disk, 2), 2457600000LL * SizeScale);
-  EXPECT_EQ(DiskBytes(&disk, 7), DiskBytes(&disk, 0));
+TEST(Records, DiskBytesAreExactUnsignedByteCounts) {
+  constexpr uint64_t Max = UINT64_MAX;
+  struct {
+    int32_t sector, perCluster, total, free;
+    uint64_t capacity, freeBytes, used;
+  } cases[] = {
+      // 3.2768 GB: past 32 bits.
+      {512, 64, 100000, 25000, 3276800000u, 819200000u, 2457600000u},
+      // An 8 PiB volume in 4 MiB clusters: far past the fixed point's 0.8 PiB.
+      {512, 8192, 2147483647, 1073741824,
+       uint64_t(2147483647) * 4194304, uint64_t(1073741824) * 4194304,
+       uint64_t(2147483647 - 1073741824) * 4194304},
+      // Past 2^63 bytes: unsigned, no overflow.
+      {65536, 131072, 2147483647, 0, uint64_t(2147483647) << 33, 0, uint64_t(2147483647) << 33},
+      // Larger than 64 bits: the count stays at its largest value.
+      {2147483647, 2147483647, 2147483647, 2147483647, Max, Max, 0},
+      // A damaged catalog: negative counts are none; more free than total is no use.
+      {-512, 8, 1000, 10, 0, 0, 0},
+      {512, 8, -1000, 10, 0, 40960, 0},
+      {512, 8, 1000, 2000, 4096000, 8192000, 0},
+  };
+  for (const auto& c : cases) {
+    TDiskRec disk;
+    disk.BytesPerSector = c.sector;
+    disk.SectorsPerCluster = c.perCluster;
+    disk.TotalClusters = c.total;
+    disk.FreeClusters = c.free;
+    EXPECT_EQ(DiskBytes(&disk, 0), c.capacity) << c.total;
+    EXPECT_EQ(DiskBytes(&disk, 1), c.freeBytes) << c.total;
+    EXPECT_EQ(DiskBytes(&disk, 2), c.used) << c.total;
+    EXPECT_EQ(DiskBytes(&disk, 7), c.capacity) << c.total;
+  }
 }
 
 class Tree : public ::testing::Test {

@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -197,22 +198,20 @@ std::string DescribeTree(TNode* node) {
   return out.str();
 }
 
-TCliResult RunCli(const std::vector<std::string>& args) { return RunCli(args, TCliSetup{}); }
-
-TCliResult RunCli(const std::vector<std::string>& args, const TCliSetup& setup) {
-  TTempDir dir;
-  std::string out = setup.Stdout.empty() ? dir.File("out") : setup.Stdout;
-  std::string err = dir.File("err");
-  pid_t pid = ::fork();
-  if (pid == 0) {
+TCliProcess::TCliProcess(const std::vector<std::string>& args, const TCliSetup& setup)
+    : out_(setup.Stdout.empty() ? dir_.File("out") : setup.Stdout),
+      err_(dir_.File("err")),
+      captured_(setup.Stdout.empty()) {
+  pid_ = ::fork();
+  if (pid_ == 0) {
     std::vector<char*> argv;
     std::string cli = TF_CLI_PATH;
     argv.push_back(cli.data());
     std::vector<std::string> copy = args;
     for (auto& a : copy) argv.push_back(a.data());
     argv.push_back(nullptr);
-    FILE* o = std::freopen(out.c_str(), "w", stdout);
-    FILE* e = std::freopen(err.c_str(), "w", stderr);
+    FILE* o = std::freopen(out_.c_str(), "w", stdout);
+    FILE* e = std::freopen(err_.c_str(), "w", stderr);
     (void)o;
     (void)e;
     for (const auto& [name, value] : setup.Env) ::setenv(name.c_str(), value.c_str(), 1);
@@ -220,13 +219,42 @@ TCliResult RunCli(const std::vector<std::string>& args, const TCliSetup& setup) 
     ::execv(cli.c_str(), argv.data());
     ::_exit(127);
   }
+}
+
+TCliProcess::~TCliProcess() {
+  if (pid_ > 0) {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+}
+
+std::string TCliProcess::ErrSoFar() const { return ReadBytes(err_); }
+
+bool TCliProcess::WaitForErr(const std::string& text) const {
+  for (int i = 0; i < 6000; ++i) {
+    if (ErrSoFar().find(text) != std::string::npos) return true;
+    ::usleep(10000);
+  }
+  return false;
+}
+
+TCliResult TCliProcess::Wait() {
   int status = 0;
-  ::waitpid(pid, &status, 0);
+  ::waitpid(pid_, &status, 0);
+  pid_ = -1;
   TCliResult r;
   r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  if (setup.Stdout.empty()) r.Out = ReadBytes(out);
-  r.Err = ReadBytes(err);
+  r.Signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+  if (captured_) r.Out = ReadBytes(out_);
+  r.Err = ReadBytes(err_);
   return r;
+}
+
+TCliResult RunCli(const std::vector<std::string>& args) { return RunCli(args, TCliSetup{}); }
+
+TCliResult RunCli(const std::vector<std::string>& args, const TCliSetup& setup) {
+  TCliProcess run(args, setup);
+  return run.Wait();
 }
 
 }  // namespace tf::test

@@ -51,7 +51,8 @@ std::string CheckTree(TCatalogTree& tree);
 std::string DescribeTree(TNode* node);
 
 struct TCliResult {
-  int Status = -1;
+  int Status = -1;  // the exit status; -1 when a signal ended the process
+  int Signal = 0;   // the signal that ended it
   std::string Out;
   std::string Err;
 };
@@ -69,5 +70,26 @@ struct TCliSetup {
 };
 inline constexpr int CliSetupFailed = 77;
 TCliResult RunCli(const std::vector<std::string>& args, const TCliSetup& setup);
+
+// A run of the CLI that goes on beside the test.
+class TCliProcess {
+ public:
+  explicit TCliProcess(const std::vector<std::string>& args, const TCliSetup& setup = {});
+  ~TCliProcess();  // kills the process if it still runs
+  TCliProcess(const TCliProcess&) = delete;
+  TCliProcess& operator=(const TCliProcess&) = delete;
+  int Pid() const { return pid_; }
+  // What it wrote to stderr so far.
+  std::string ErrSoFar() const;
+  // Waits (polling, up to a minute) until stderr holds text; false when it never came.
+  bool WaitForErr(const std::string& text) const;
+  TCliResult Wait();
+
+ private:
+  TTempDir dir_;
+  std::string out_, err_;
+  bool captured_;
+  int pid_ = -1;
+};
 
 }  // namespace tf::test
