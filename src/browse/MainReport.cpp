@@ -83,8 +83,10 @@ void TMainForm::MenuImportClick() {
   if (prompts_.Message(ImportQuestionTitle, ImportQuestionText, TButtons::YesNo,
                        TIcon::Question) != TAnswer::Yes)
     return;
-  if (!importForm_) importForm_ = new TImportForm(this);
-  importForm_->FileListChange();  // the files may have changed since the last time
+  if (!importForm_)
+    importForm_ = new TImportForm(this);
+  else
+    importForm_->SetFolder(importForm_->Folder());  // the files may have changed meanwhile
   if (importForm_->exec() != QDialog::Accepted) return;
   std::string database = importForm_->SelectedDatabase();
   std::unique_ptr<TNode> catalog;
