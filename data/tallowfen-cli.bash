@@ -1,7 +1,8 @@
 # bash completion for tallowfen-cli                                  -*- shell-script -*-
 # Completes sub-commands, their options and arguments: catalog files (*.ctf) where a catalog
-# is asked for, folders for the folder or mount point to read, any file for an archive.
-# Items inside a catalog (set-category) are not completed.
+# is asked for, folders for the folder or mount point to read, any file for an archive, a
+# database's NAME.DSK file for an import, detail levels and layouts for a report. Items inside
+# a catalog (set-category) are not completed.
 
 _tallowfen_cli_files()
 {
@@ -25,9 +26,10 @@ _tallowfen_cli_dirs()
 _tallowfen_cli()
 {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local commands="dump drives list-archive scan update categories set-category"
+    local commands="dump drives list-archive scan update categories set-category report import"
     local scanValued="--catalog --name --label --serial --media --fs"
-    local valued="$scanValued --category --flag"
+    # every option that takes a value, of any sub-command
+    local anyvalued="$scanValued --category --flag --out --item --level --layout --columns"
     local switches="--archives --no-archives --diz --no-diz --descript-ion --no-descript-ion
         --files-bbs --no-files-bbs --comments --no-comments --keep-current --no-keep-current
         --ignore-hidden-files --no-ignore-hidden-files --ignore-hidden-folders
@@ -41,7 +43,7 @@ _tallowfen_cli()
         if [[ -n $skip ]]; then
             skip=""
         elif [[ $word == -* ]]; then
-            [[ " $valued " == *" $word "* ]] && skip=1
+            [[ " $anyvalued " == *" $word "* ]] && skip=1
         elif [[ -z $cmd ]]; then
             cmd=$word
         else
@@ -105,6 +107,38 @@ _tallowfen_cli()
                 COMPREPLY=($(compgen -W "--help --category --no-category --flag" -- "$cur"))
             elif ((args == 0)); then
                 _tallowfen_cli_files '*.ctf'
+            fi
+            ;;
+        report)
+            case $prev in
+                --out) _tallowfen_cli_files; return ;;
+                --level)
+                    local level
+                    for level in "Catalogs only" "Catalogs and Disks" \
+                        "Catalogs, Disks and Folders" "Disks only" "Disks and Folders" \
+                        "Disks, Folders and Files" "Folders only" "Folders and Files" \
+                        "Full Details"; do
+                        [[ $level == "$cur"* ]] && COMPREPLY+=("$(printf '%q' "$level")")
+                    done
+                    return
+                    ;;
+                --layout) COMPREPLY=($(compgen -W "columns list" -- "$cur")); return ;;
+                --item | --columns) return ;;
+            esac
+            if [[ $cur == -* ]]; then
+                COMPREPLY=($(compgen -W "--help --out --item --level --layout --tabs
+                    --separate-subfolders --columns" -- "$cur"))
+            elif ((args == 0)); then
+                _tallowfen_cli_files '*.ctf'
+            fi
+            ;;
+        import)
+            if [[ $prev == --out ]]; then
+                _tallowfen_cli_files '*.ctf'
+            elif [[ $cur == -* ]]; then
+                COMPREPLY=($(compgen -W "--help --out" -- "$cur"))
+            elif ((args == 0)); then
+                _tallowfen_cli_files '*.[dD][sS][kK]'
             fi
             ;;
     esac

@@ -25,5 +25,7 @@ void AddScanCommand(CLI::App& app, TAction& action);
 void AddUpdateCommand(CLI::App& app, TAction& action);
 void AddCategoriesCommand(CLI::App& app, TAction& action);
 void AddSetCategoryCommand(CLI::App& app, TAction& action);
+void AddReportCommand(CLI::App& app, TAction& action);
+void AddImportCommand(CLI::App& app, TAction& action);
 
 }  // namespace tf::cli

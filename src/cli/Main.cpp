@@ -32,6 +32,8 @@ int main(int argc, char** argv) {
   tf::cli::AddUpdateCommand(app, action);
   tf::cli::AddCategoriesCommand(app, action);
   tf::cli::AddSetCategoryCommand(app, action);
+  tf::cli::AddReportCommand(app, action);
+  tf::cli::AddImportCommand(app, action);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
