@@ -22,4 +22,8 @@ std::string BenchDir();
 // Builds a new catalog under the tree's root, as a scan would (every list in memory).
 TNode* BuildSyntheticCatalog(TCatalogTree& tree, const std::string& name, const TGenOptions& opt);
 
+// The file of a synthetic catalog in BenchDir(), "catalog-DISKSxFILES.ctf", made on first use
+// (seed 1) and kept for later runs.
+std::string SyntheticCatalogFile(int disks, int filesPerDisk);
+
 }  // namespace tf::bench

@@ -152,20 +152,11 @@ int SetCategory(const TSetArgs& a) {
     flags.emplace_back(f.substr(0, eq), value == "on");
   }
 
-  // Writers of one catalog take turns: the lock is held from reading the catalog to saving
-  // it, so that the change is made to what another writer saved. A lock that cannot be made
-  // leaves the failure to the reading below, which says what is wrong.
+  // The lock is held from reading the catalog to saving it, so that the change is made to
+  // what another writer saved.
   TStopSignals stopSignals;
   TCatalogLock lock(a.Catalog);
-  try {
-    if (!lock.Lock(false)) {
-      PrintMessage("Waiting for another program to finish with " + a.Catalog + "...");
-      if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
-      lock.Lock(true);
-    }
-  } catch (const std::exception&) {
-    if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
-  }
+  TakeCatalogInTurn(lock);
 
   TCatalogTree tree;
   std::string error;

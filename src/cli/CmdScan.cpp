@@ -280,21 +280,11 @@ int RunScan(TScanArgs& a, bool update) {
       return Fail(a.Root + ": " + std::error_code(probe.Errno(), std::generic_category()).message());
   }
 
-  // Writers of one catalog take turns: the lock is held from reading the catalog to saving
-  // it, so that a second writer works on what the first one saved.
-  // A lock that cannot be made (no such folder, not a file) leaves the failure to the checks
-  // below, which say what is wrong.
+  // The lock is held from reading the catalog to saving it, so that a second writer works on
+  // what the first one saved.
   TStopSignals stopSignals;
   TCatalogLock lock(a.Catalog);
-  try {
-    if (!lock.Lock(false)) {
-      PrintMessage("Waiting for another program to finish with " + a.Catalog + "...");
-      if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
-      lock.Lock(true);
-    }
-  } catch (const std::exception&) {
-    if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
-  }
+  TakeCatalogInTurn(lock);
 
   TCatalogTree tree;
   TNode* catalog = nullptr;

@@ -3,6 +3,10 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <exception>
+
+#include "cli/Output.h"
+#include "store/CatalogFiles.h"
 
 namespace tf::cli {
 
@@ -55,5 +59,17 @@ TStopSignals::THold::THold() {
 }
 
 TStopSignals::THold::~THold() { ::sigprocmask(SIG_SETMASK, &old_, nullptr); }
+
+void TakeCatalogInTurn(TCatalogLock& lock) {
+  try {
+    if (!lock.Lock(false)) {
+      PrintMessage("Waiting for another program to finish with " + lock.Path() + "...");
+      if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
+      lock.Lock(true);
+    }
+  } catch (const std::exception&) {
+    if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
+  }
+}
 
 }  // namespace tf::cli

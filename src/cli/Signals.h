@@ -6,6 +6,10 @@
 
 #include <signal.h>
 
+namespace tf {
+class TCatalogLock;
+}
+
 namespace tf::cli {
 
 class TStopSignals {
@@ -36,5 +40,10 @@ class TStopSignals {
  private:
   struct sigaction old_[3];
 };
+
+// Writers of one catalog take turns: takes the catalog's lock, first saying that it waits when
+// another program holds it. A lock that cannot be made (no such folder, not a file) is left
+// for the reading of the catalog to report; a stop signal during the wait ends the program.
+void TakeCatalogInTurn(TCatalogLock& lock);
 
 }  // namespace tf::cli
