@@ -28,11 +28,6 @@ namespace tf::cli {
 
 namespace {
 
-int Fail(const std::string& message) {
-  PrintMessage(message);
-  return ExitFailed;
-}
-
 // A stored name equals a name given on the command line (UTF-8) as it is shown.
 bool SameName(std::string_view stored, std::string_view given) {
   return stored == given || ToDisplay(stored) == given;
@@ -207,21 +202,7 @@ int SetCategory(const TSetArgs& a) {
     changed = true;
   }
   if (!changed) return ExitOk;  // nothing to write
-  try {
-    // A stop signal waits for the save to end.
-    TStopSignals::THold hold;
-    WriteCatalogFile(catalog, a.Catalog, NoProgress(), lock.Held() ? &lock : nullptr);
-  } catch (const std::exception& e) {
-    int status = Fail(SaveErrorText(a.Catalog, ErrorText(e)));
-    if (int sig = TStopSignals::Received()) {
-      lock.Unlock();
-      TStopSignals::EndBy(sig);
-    }
-    return status;
-  }
-  lock.Unlock();
-  if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
-  return ExitOk;
+  return SaveCatalogInTurn(catalog, a.Catalog, NoProgress(), lock);
 }
 
 }  // namespace

@@ -27,11 +27,6 @@ struct TImportArgs {
   std::string Out;
 };
 
-int Fail(const std::string& message) {
-  PrintMessage(message);
-  return ExitFailed;
-}
-
 int RunImport(const TImportArgs& a) {
   namespace fs = std::filesystem;
   std::error_code ec;

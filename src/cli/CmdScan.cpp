@@ -25,6 +25,7 @@
 #include "settings/ScanOptions.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
+#include "cli/Prompts.h"
 #include "cli/Signals.h"
 #include "platform/DirEnum.h"
 #include "platform/Drives.h"
@@ -103,18 +104,6 @@ class TTerminalProgress final : public TProgress {
   std::string caption_, detail_;
   int64_t total_ = 0, done_ = 0;
   std::chrono::steady_clock::time_point last_{};
-};
-
-// Nobody to ask: messages go to stderr, every question is cancelled.
-class TStderrPrompts final : public TUserPrompts {
- public:
-  TAnswer Message(const std::string& title, const std::string& text, TButtons buttons,
-                  TIcon) override {
-    PrintMessage(title + ": " + text);
-    return buttons == TButtons::YesNo ? TAnswer::No : TAnswer::Cancel;
-  }
-  bool OpenFiles(const TFileDialog&, std::vector<std::string>&) override { return false; }
-  bool SaveFile(const TFileDialog&, std::string&) override { return false; }
 };
 
 struct TScanArgs {
@@ -204,7 +193,7 @@ char MediumLetter(const TScanArgs& a, const std::string& root, const std::string
 
   TFolderDrive drive;
   if (isMount) {
-    TStderrPrompts prompts;
+    TTerminalPrompts prompts;
     TNoMediaPrompt mediaPrompt;
     TMediaDetector detector(drives, prompts, mediaPrompt);
     TVolumeData volume;
@@ -248,11 +237,6 @@ std::string DiskDifferences(const TDiskRec& medium, const TDiskRec& disk) {
     line("capacity", std::to_string(DiskBytes(&disk, 0)) + " bytes",
          std::to_string(DiskBytes(&medium, 0)) + " bytes");
   return out;
-}
-
-int Fail(const std::string& message) {
-  PrintMessage(message);
-  return ExitFailed;
 }
 
 // A new catalog file can be made where it is to go: its folder exists. Checked before the
@@ -321,7 +305,7 @@ int RunScan(TScanArgs& a, bool update) {
   only.OnlyMountPoint = DriveMountPointOf(root, ReadMountTable());
   TLinuxDrives drives(&runFolderDrives, only);
   char letter = MediumLetter(a, root, *only.OnlyMountPoint, drives, runFolderDrives);
-  TStderrPrompts prompts;
+  TTerminalPrompts prompts;
   TNoMediaPrompt mediaPrompt;
   TMediaDetector detector(drives, prompts, mediaPrompt);
 
@@ -352,21 +336,8 @@ int RunScan(TScanArgs& a, bool update) {
     return status;
   }
 
-  try {
-    // A signal waits for the save to end: the catalog is replaced whole or not at all.
-    TStopSignals::THold hold;
-    WriteCatalogFile(catalog, a.Catalog, progress, lock.Held() ? &lock : nullptr);
-  } catch (const std::exception& e) {
-    int status = Fail(SaveErrorText(a.Catalog, ErrorText(e)));
-    if (int sig = TStopSignals::Received()) {
-      lock.Unlock();
-      TStopSignals::EndBy(sig);
-    }
-    return status;
-  }
+  if (int status = SaveCatalogInTurn(catalog, a.Catalog, progress, lock)) return status;
   progress.End();
-  lock.Unlock();
-  if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
 
   nlohmann::ordered_json j;
   j["name"] = ToDisplay(result.Disk->Caption);

@@ -5,8 +5,10 @@
 #include <csignal>
 #include <exception>
 
+#include "cli/Commands.h"
 #include "cli/Output.h"
 #include "store/CatalogFiles.h"
+#include "store/LoadSave.h"
 
 namespace tf::cli {
 
@@ -70,6 +72,20 @@ void TakeCatalogInTurn(TCatalogLock& lock) {
   } catch (const std::exception&) {
     if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
   }
+}
+
+int SaveCatalogInTurn(TNode* catalog, const std::string& path, TProgress& progress,
+                      TCatalogLock& lock) {
+  int status = ExitOk;
+  try {
+    TStopSignals::THold hold;  // the catalog is replaced whole or not at all
+    WriteCatalogFile(catalog, path, progress, lock.Held() ? &lock : nullptr);
+  } catch (const std::exception& e) {
+    status = Fail(SaveErrorText(path, ErrorText(e)));
+  }
+  lock.Unlock();
+  if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
+  return status;
 }
 
 }  // namespace tf::cli

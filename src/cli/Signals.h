@@ -6,8 +6,12 @@
 
 #include <signal.h>
 
+#include <string>
+
 namespace tf {
 class TCatalogLock;
+class TNode;
+class TProgress;
 }
 
 namespace tf::cli {
@@ -45,5 +49,9 @@ class TStopSignals {
 // another program holds it. A lock that cannot be made (no such folder, not a file) is left
 // for the reading of the catalog to report; a stop signal during the wait ends the program.
 void TakeCatalogInTurn(TCatalogLock& lock);
+// Saves the catalog to path while stop signals wait, then gives the lock back; a signal that
+// came meanwhile ends the program now. ExitOk, or the failure's status after its message.
+int SaveCatalogInTurn(TNode* catalog, const std::string& path, TProgress& progress,
+                      TCatalogLock& lock);
 
 }  // namespace tf::cli
