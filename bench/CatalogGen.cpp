@@ -6,6 +6,8 @@
 #include <random>
 #include <stdexcept>
 
+#include "store/LoadSave.h"
+
 namespace tf::bench {
 
 std::string BenchDir() {
@@ -123,6 +125,17 @@ TNode* BuildSyntheticCatalog(TCatalogTree& tree, const std::string& name, const 
     while (filesLeft > 0) AddFolderTree(g, diskNode, 1, filesLeft, disk);
   }
   return catNode;
+}
+
+std::string SyntheticCatalogFile(int disks, int filesPerDisk) {
+  std::string p = BenchDir() + "/catalog-" + std::to_string(disks) + "x" +
+                  std::to_string(filesPerDisk) + ".ctf";
+  if (!std::filesystem::exists(p)) {
+    TCatalogTree tree;
+    TNode* cat = BuildSyntheticCatalog(tree, "Benchmark", {disks, filesPerDisk, 1});
+    WriteCatalogFile(cat, p, NoProgress());
+  }
+  return p;
 }
 
 namespace {

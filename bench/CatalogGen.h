@@ -22,6 +22,9 @@ std::string BenchDir();
 // Builds a new catalog under the tree's root, as a scan would (every list in memory).
 TNode* BuildSyntheticCatalog(TCatalogTree& tree, const std::string& name, const TGenOptions& opt);
 
+// The file of a synthetic catalog in BenchDir(), "catalog-DISKSxFILES.ctf", made on first use
+// (seed 1) and kept for later runs.
+std::string SyntheticCatalogFile(int disks, int filesPerDisk);
 // A text listing of a catalog built in memory, one file a line: name, size and the folder as
 // a path ("/Disk 1/GAMES/"), separated by tabs; for comparisons with grep and sort.
 void WriteListing(TNode* catalog, const std::string& path);

@@ -13,7 +13,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 
 #include "CatalogGen.h"
 #include "search/Search.h"
@@ -26,14 +25,7 @@ namespace {
 const std::string& CatalogPath() {
   static std::string path = [] {
     if (const char* p = std::getenv("TF_SEARCH_CATALOG")) return std::string(p);
-    // The store benchmark's catalog: the same generator and seed.
-    std::string p = bench::BenchDir() + "/catalog-100x10000.ctf";
-    if (!std::filesystem::exists(p)) {
-      TCatalogTree tree;
-      TNode* cat = bench::BuildSyntheticCatalog(tree, "Benchmark", {100, 10000, 1});
-      WriteCatalogFile(cat, p, NoProgress());
-    }
-    return p;
+    return bench::SyntheticCatalogFile(100, 10000);
   }();
   return path;
 }

@@ -18,15 +18,7 @@ using namespace tf;
 namespace {
 
 const std::string& CatalogPath() {
-  static std::string path = [] {
-    std::string p = bench::BenchDir() + "/catalog-100x10000.ctf";
-    if (!std::filesystem::exists(p)) {
-      TCatalogTree tree;
-      TNode* cat = bench::BuildSyntheticCatalog(tree, "Benchmark", {100, 10000, 1});
-      WriteCatalogFile(cat, p, NoProgress());
-    }
-    return p;
-  }();
+  static const std::string path = bench::SyntheticCatalogFile(100, 10000);
   return path;
 }
 

@@ -7,6 +7,7 @@
 #   scan       media, archives, description files, the disk scan and update
 #   browse     item texts, formats, order and commands of the browser
 #   classify   categories and flags, the user list, properties of items
+#   report     the report generator
 #   search     search criteria, the search walk, duplicates, the search thread
 #   settings   the settings engine, above the engines whose switches it carries
 #   windows    every window and Qt model (the *_ui targets)
@@ -19,11 +20,12 @@ set(TF_LAYER_ALLOWS_store text platform)
 set(TF_LAYER_ALLOWS_scan text platform store)
 set(TF_LAYER_ALLOWS_browse text platform store scan)
 set(TF_LAYER_ALLOWS_classify text platform store scan browse)
+set(TF_LAYER_ALLOWS_report text platform store scan browse)
 set(TF_LAYER_ALLOWS_search text platform store scan browse)
 set(TF_LAYER_ALLOWS_settings text platform store scan)
-set(TF_LAYER_ALLOWS_windows text platform store scan browse classify search settings)
-set(TF_LAYER_ALLOWS_cli text platform store scan browse classify search settings)
-set(TF_LAYER_ALLOWS_app text platform store scan browse classify search settings windows)
+set(TF_LAYER_ALLOWS_windows text platform store scan browse classify report search settings)
+set(TF_LAYER_ALLOWS_cli text platform store scan browse classify report search settings)
+set(TF_LAYER_ALLOWS_app text platform store scan browse classify report search settings windows)
 
 # Each target's layer; a header belongs to the target of the source file of the same name,
 # a header without one to its folder's engine layer.
@@ -34,15 +36,16 @@ set(TF_TARGET_LAYERS
   tf_scan=scan
   tf_browse=browse
   tf_classify=classify
+  tf_report=report
   tf_search=search
   tf_settings=settings
-  tf_scan_ui=windows tf_browse_ui=windows tf_classify_ui=windows tf_app_ui=windows
+  tf_store_ui=windows tf_scan_ui=windows tf_browse_ui=windows tf_classify_ui=windows
+  tf_report_ui=windows tf_app_ui=windows
   tallowfen-cli=cli
   tf_app_shell=app tallowfen=app tallowfen-desktop-files=app)
 set(TF_FOLDER_LAYERS
   text=text platform=platform store=store scan=scan browse=browse classify=classify
-  search=search
-  settings=settings
+  report=report search=search settings=settings
   cli=cli app=app)
 
 function(tf_check_layers)

@@ -1,7 +1,8 @@
 # bash completion for tallowfen-cli                                  -*- shell-script -*-
 # Completes sub-commands, their options and arguments: catalog files (*.ctf) where a catalog
-# is asked for, folders for the folder or mount point to read, any file for an archive.
-# Items inside a catalog (set-category) and the values of search criteria are not completed.
+# is asked for, folders for the folder or mount point to read, any file for an archive, a
+# database's NAME.DSK file for an import, detail levels and layouts for a report. Items inside
+# a catalog (set-category) and the values of search criteria are not completed.
 
 _tallowfen_cli_files()
 {
@@ -25,16 +26,17 @@ _tallowfen_cli_dirs()
 _tallowfen_cli()
 {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local commands="dump drives list-archive scan update categories set-category search dupes"
+    local commands="dump drives list-archive scan update categories set-category report import
+        search dupes"
     local scanValued="--catalog --name --label --serial --media --fs"
+    # every option that takes a value, of any sub-command
     local searchValued="--limit --name-exact --name-part --mask --ext --attr --desc --category
         --flag --size-eq --size-lt --size-gt --size-between --size-not-between --size-tolerance
         --date-field --date-on --date-before --date-after --date-between --date-not-between
         --date-tolerance --time-field --time-at --time-before --time-after --time-between
         --time-not-between --time-tolerance --disk"
-    local searchSwitches="--files-only --folders-only --any --case --desc-any --desc-none
-        --desc-case --json"
-    local valued="$scanValued $searchValued"
+    local anyvalued="$scanValued --category --flag --out --item --level --layout --columns
+        $searchValued"
     local switches="--archives --no-archives --diz --no-diz --descript-ion --no-descript-ion
         --files-bbs --no-files-bbs --comments --no-comments --keep-current --no-keep-current
         --ignore-hidden-files --no-ignore-hidden-files --ignore-hidden-folders
@@ -48,7 +50,7 @@ _tallowfen_cli()
         if [[ -n $skip ]]; then
             skip=""
         elif [[ $word == -* ]]; then
-            [[ " $valued " == *" $word "* ]] && skip=1
+            [[ " $anyvalued " == *" $word "* ]] && skip=1
         elif [[ -z $cmd ]]; then
             cmd=$word
         else
@@ -103,6 +105,40 @@ _tallowfen_cli()
                 _tallowfen_cli_files '*.ctf'
             fi
             ;;
+        set-category)
+            # set-category CATALOG.ctf ITEM... : items are paths inside the catalog
+            case $prev in
+                --category | --flag) return ;;
+            esac
+            if [[ $cur == -* ]]; then
+                COMPREPLY=($(compgen -W "--help --category --no-category --flag" -- "$cur"))
+            elif ((args == 0)); then
+                _tallowfen_cli_files '*.ctf'
+            fi
+            ;;
+        report)
+            case $prev in
+                --out) _tallowfen_cli_files; return ;;
+                --level)
+                    local level
+                    for level in "Catalogs only" "Catalogs and Disks" \
+                        "Catalogs, Disks and Folders" "Disks only" "Disks and Folders" \
+                        "Disks, Folders and Files" "Folders only" "Folders and Files" \
+                        "Full Details"; do
+                        [[ $level == "$cur"* ]] && COMPREPLY+=("$(printf '%q' "$level")")
+                    done
+                    return
+                    ;;
+                --layout) COMPREPLY=($(compgen -W "columns list" -- "$cur")); return ;;
+                --item | --columns) return ;;
+            esac
+            if [[ $cur == -* ]]; then
+                COMPREPLY=($(compgen -W "--help --out --item --level --layout --tabs
+                    --separate-subfolders --columns" -- "$cur"))
+            elif ((args == 0)); then
+                _tallowfen_cli_files '*.ctf'
+            fi
+            ;;
         search)
             case $prev in
                 --date-field) COMPREPLY=($(compgen -W "created modified accessed" -- "$cur")); return ;;
@@ -110,7 +146,8 @@ _tallowfen_cli()
                 --*) [[ " $searchValued " == *" $prev "* ]] && return ;;
             esac
             if [[ $cur == -* ]]; then
-                COMPREPLY=($(compgen -W "--help $searchValued $searchSwitches" -- "$cur"))
+                COMPREPLY=($(compgen -W "--help $searchValued --files-only --folders-only --any
+                    --case --desc-any --desc-none --desc-case --json" -- "$cur"))
             else
                 _tallowfen_cli_files '*.ctf'
             fi
@@ -123,15 +160,13 @@ _tallowfen_cli()
                 _tallowfen_cli_files '*.ctf'
             fi
             ;;
-        set-category)
-            # set-category CATALOG.ctf ITEM... : items are paths inside the catalog
-            case $prev in
-                --category | --flag) return ;;
-            esac
-            if [[ $cur == -* ]]; then
-                COMPREPLY=($(compgen -W "--help --category --no-category --flag" -- "$cur"))
-            elif ((args == 0)); then
+        import)
+            if [[ $prev == --out ]]; then
                 _tallowfen_cli_files '*.ctf'
+            elif [[ $cur == -* ]]; then
+                COMPREPLY=($(compgen -W "--help --out" -- "$cur"))
+            elif ((args == 0)); then
+                _tallowfen_cli_files '*.[dD][sS][kK]'
             fi
             ;;
     esac

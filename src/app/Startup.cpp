@@ -76,6 +76,7 @@ TApp::TApp(const TAppServices& services, std::vector<std::string> arguments)
   // Properties, categories and the user list, behind the main window's commands.
   classify_ = std::make_unique<TClassifyWindows>(TClassifyWindows::TServices{
       *main_, tree_, *services_.Prompts, *progress_, [this] { return Options(); }, &settings});
+  classify_->GenerateReport = [this] { main_->ButtonPrintClick(TReportSource::UserList); };
 
   AutoSaveTimer = new QTimer(this);
   AutoSaveTimer->setObjectName(QStringLiteral("AutoSaveTimer"));

@@ -141,6 +141,7 @@ TMainForm::TMainForm(TCatalogTree& tree, TUserPrompts& prompts, QWidget* parent)
   CreateToolBar();
   CreateStatusBar();
   CreateItemActions();
+  CreateReportActions();
 
   // Hints of every other control: the application's own style, wrapped once for the whole
   // program (setStyle keeps the wrapped style alive, as the wrapper owns it).
@@ -711,6 +712,7 @@ void TMainForm::UpdateActions(bool full) {
   MenuBackLevel->setEnabled(s.BackEnabled);
   bool anyCatalog = tree_.CatalogCount() > 0;
   for (QAction* a : {MenuSaveAs, MenuClose, MenuCloseAll}) a->setEnabled(anyCatalog);
+  UpdateReportActions();
 
   QAction* views[] = {MenuLargeIcons, MenuSmallIcons, MenuList, MenuDetails};
   for (int style = 0; style < 4; ++style) {

@@ -26,6 +26,7 @@
 #include "browse/ItemActions.h"
 #include "browse/ItemList.h"
 #include "browse/WaitForm.h"
+#include "report/Report.h"
 #include "store/Tree.h"
 
 class QAction;
@@ -51,6 +52,8 @@ class TIconCellDelegate;
 class TUserPrompts;
 class TAddDiskForm;
 class TDescAssistForm;
+class TImportForm;
+class TReportForm;
 class TDrives;
 class TMediaDetector;
 class TSettingsKey;
@@ -219,6 +222,25 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   TAddDiskForm* AddDiskWindow() const { return addDiskForm_; }
   TDescAssistForm* DescAssistWindow() const { return descAssistForm_; }
 
+  // ---- the Report Generator and the import (MainReport.cpp)
+
+  // "&Report Generator" and the report buttons of the other windows: the report window
+  // (made at first use) for the window that asked; on OK the report is written.
+  void ButtonPrintClick(TReportSource from = TReportSource::CatalogItem);
+  // "&Import from Kestrevane": the question, the import window, then the database as a new
+  // catalog, selected and expanded.
+  void MenuImportClick();
+  // The lists the Report Generator offers besides the tree's selection, in list order. The
+  // search window and the user list set them when they are built (the search window gives
+  // its current list, results or duplicates); unset, the lists registered with the tree serve.
+  std::function<std::vector<TItemRec*>()> ReportSearchResults;
+  std::function<std::vector<TItemRec*>()> ReportUserList;
+  // The windows of these commands, made at first use (null before).
+  TReportForm* ReportWindow() const { return reportForm_; }
+  TImportForm* ImportWindow() const { return importForm_; }
+  QAction* MenuReportGen = nullptr;
+  QAction* MenuImport = nullptr;
+
   // Menus and toolbar, for other commands to add to.
   QMenu* MenuFile = nullptr;
   QMenu* MenuEdit = nullptr;
@@ -350,6 +372,10 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   TDescAssistForm* DescAssist();  // made at first use
   void EditListRow(int row);
 
+  // The Report Generator and the import (MainReport.cpp).
+  void CreateReportActions();
+  void UpdateReportActions();
+
   TCatalogTree& tree_;
   TUserPrompts& prompts_;
   TOptions options_;
@@ -381,6 +407,9 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   TDescAssistForm* descAssistForm_ = nullptr;
   std::unique_ptr<TWaitProgress> descProgress_;
   TClassifyHooks classify_;
+  TReportForm* reportForm_ = nullptr;
+  TImportForm* importForm_ = nullptr;
+  std::unique_ptr<TWaitProgress> reportProgress_;
 };
 
 }  // namespace tf

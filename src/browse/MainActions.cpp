@@ -600,7 +600,7 @@ void TMainForm::MenuAddDiskClick(bool update, TCommandSource source) {
   }
   if (!addDiskForm_) {
     TAddDiskForm::TServices s{*services_.Drives, *services_.Media, prompts_, tree_, {}, {}, {},
-                              services_.FolderDrives};
+                              services_.FolderDrives, {}};
     s.Settings = [this] { return ScanSettingsOf(CurrentOptions()); };
     s.SaveDefaults = [this](const TScanSettings& scan) {
       TOptions o = CurrentOptions();

@@ -28,11 +28,6 @@ namespace tf::cli {
 
 namespace {
 
-int Fail(const std::string& message) {
-  PrintMessage(message);
-  return ExitFailed;
-}
-
 // A stored name equals a name given on the command line (UTF-8) as it is shown.
 bool SameName(std::string_view stored, std::string_view given) {
   return stored == given || ToDisplay(stored) == given;
@@ -152,20 +147,11 @@ int SetCategory(const TSetArgs& a) {
     flags.emplace_back(f.substr(0, eq), value == "on");
   }
 
-  // Writers of one catalog take turns: the lock is held from reading the catalog to saving
-  // it, so that the change is made to what another writer saved. A lock that cannot be made
-  // leaves the failure to the reading below, which says what is wrong.
+  // The lock is held from reading the catalog to saving it, so that the change is made to
+  // what another writer saved.
   TStopSignals stopSignals;
   TCatalogLock lock(a.Catalog);
-  try {
-    if (!lock.Lock(false)) {
-      PrintMessage("Waiting for another program to finish with " + a.Catalog + "...");
-      if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
-      lock.Lock(true);
-    }
-  } catch (const std::exception&) {
-    if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
-  }
+  TakeCatalogInTurn(lock);
 
   TCatalogTree tree;
   std::string error;
@@ -216,21 +202,7 @@ int SetCategory(const TSetArgs& a) {
     changed = true;
   }
   if (!changed) return ExitOk;  // nothing to write
-  try {
-    // A stop signal waits for the save to end.
-    TStopSignals::THold hold;
-    WriteCatalogFile(catalog, a.Catalog, NoProgress(), lock.Held() ? &lock : nullptr);
-  } catch (const std::exception& e) {
-    int status = Fail(SaveErrorText(a.Catalog, ErrorText(e)));
-    if (int sig = TStopSignals::Received()) {
-      lock.Unlock();
-      TStopSignals::EndBy(sig);
-    }
-    return status;
-  }
-  lock.Unlock();
-  if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
-  return ExitOk;
+  return SaveCatalogInTurn(catalog, a.Catalog, NoProgress(), lock);
 }
 
 }  // namespace

@@ -25,8 +25,9 @@
 #include "settings/ScanOptions.h"
 #include "cli/Commands.h"
 #include "cli/Output.h"
+#include "cli/Prompts.h"
 #include "cli/Signals.h"
-#include "cli/Terminal.h"
+#include "cli/TerminalProgress.h"
 #include "platform/DirEnum.h"
 #include "platform/Drives.h"
 #include "platform/LinuxDrives.h"
@@ -131,7 +132,7 @@ char MediumLetter(const TScanArgs& a, const std::string& root, const std::string
 
   TFolderDrive drive;
   if (isMount) {
-    TStderrPrompts prompts;
+    TTerminalPrompts prompts;
     TNoMediaPrompt mediaPrompt;
     TMediaDetector detector(drives, prompts, mediaPrompt);
     TVolumeData volume;
@@ -177,11 +178,6 @@ std::string DiskDifferences(const TDiskRec& medium, const TDiskRec& disk) {
   return out;
 }
 
-int Fail(const std::string& message) {
-  PrintMessage(message);
-  return ExitFailed;
-}
-
 // A new catalog file can be made where it is to go: its folder exists. Checked before the
 // scan, so that a long scan does not end in a save that cannot work.
 std::string CatalogFolderProblem(const std::string& catalog) {
@@ -207,21 +203,11 @@ int RunScan(TScanArgs& a, bool update) {
       return Fail(a.Root + ": " + std::error_code(probe.Errno(), std::generic_category()).message());
   }
 
-  // Writers of one catalog take turns: the lock is held from reading the catalog to saving
-  // it, so that a second writer works on what the first one saved.
-  // A lock that cannot be made (no such folder, not a file) leaves the failure to the checks
-  // below, which say what is wrong.
+  // The lock is held from reading the catalog to saving it, so that a second writer works on
+  // what the first one saved.
   TStopSignals stopSignals;
   TCatalogLock lock(a.Catalog);
-  try {
-    if (!lock.Lock(false)) {
-      PrintMessage("Waiting for another program to finish with " + a.Catalog + "...");
-      if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
-      lock.Lock(true);
-    }
-  } catch (const std::exception&) {
-    if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
-  }
+  TakeCatalogInTurn(lock);
 
   TCatalogTree tree;
   TNode* catalog = nullptr;
@@ -258,7 +244,7 @@ int RunScan(TScanArgs& a, bool update) {
   only.OnlyMountPoint = DriveMountPointOf(root, ReadMountTable());
   TLinuxDrives drives(&runFolderDrives, only);
   char letter = MediumLetter(a, root, *only.OnlyMountPoint, drives, runFolderDrives);
-  TStderrPrompts prompts;
+  TTerminalPrompts prompts;
   TNoMediaPrompt mediaPrompt;
   TMediaDetector detector(drives, prompts, mediaPrompt);
 
@@ -289,21 +275,8 @@ int RunScan(TScanArgs& a, bool update) {
     return status;
   }
 
-  try {
-    // A signal waits for the save to end: the catalog is replaced whole or not at all.
-    TStopSignals::THold hold;
-    WriteCatalogFile(catalog, a.Catalog, progress, lock.Held() ? &lock : nullptr);
-  } catch (const std::exception& e) {
-    int status = Fail(SaveErrorText(a.Catalog, ErrorText(e)));
-    if (int sig = TStopSignals::Received()) {
-      lock.Unlock();
-      TStopSignals::EndBy(sig);
-    }
-    return status;
-  }
+  if (int status = SaveCatalogInTurn(catalog, a.Catalog, progress, lock)) return status;
   progress.End();
-  lock.Unlock();
-  if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
 
   nlohmann::ordered_json j;
   j["name"] = ToDisplay(result.Disk->Caption);

@@ -24,7 +24,8 @@
 #include "cli/Commands.h"
 #include "cli/Json.h"
 #include "cli/Output.h"
-#include "cli/Terminal.h"
+#include "cli/Prompts.h"
+#include "cli/TerminalProgress.h"
 #include "platform/QtSettingsStore.h"
 #include "search/SearchThread.h"
 #include "settings/Options.h"
@@ -380,7 +381,7 @@ std::string ColumnsLine(TItemRec* rec) {
 
 int RunSearch(const TSearchArgs& a, bool duplicates) {
   TOpenedCatalogs cats;
-  TStderrPrompts prompts;
+  TTerminalPrompts prompts;
   TSearchControls controls;
   try {
     if (duplicates) {

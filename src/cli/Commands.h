@@ -25,6 +25,8 @@ void AddScanCommand(CLI::App& app, TAction& action);
 void AddUpdateCommand(CLI::App& app, TAction& action);
 void AddCategoriesCommand(CLI::App& app, TAction& action);
 void AddSetCategoryCommand(CLI::App& app, TAction& action);
+void AddReportCommand(CLI::App& app, TAction& action);
+void AddImportCommand(CLI::App& app, TAction& action);
 void AddSearchCommand(CLI::App& app, TAction& action);
 void AddDupesCommand(CLI::App& app, TAction& action);
 

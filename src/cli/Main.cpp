@@ -32,6 +32,8 @@ int main(int argc, char** argv) {
   tf::cli::AddUpdateCommand(app, action);
   tf::cli::AddCategoriesCommand(app, action);
   tf::cli::AddSetCategoryCommand(app, action);
+  tf::cli::AddReportCommand(app, action);
+  tf::cli::AddImportCommand(app, action);
   tf::cli::AddSearchCommand(app, action);
   tf::cli::AddDupesCommand(app, action);
   try {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/Commands.h"
 #include "store/LoadSave.h"
 
 namespace tf::cli {
@@ -62,6 +63,11 @@ void PrintMessage(std::string_view text) {
   if (line.empty() || line.back() != '\n') line += '\n';
   std::fputs(line.c_str(), stderr);
   std::fflush(stderr);
+}
+
+int Fail(const std::string& message) {
+  PrintMessage(message);
+  return ExitFailed;
 }
 
 std::string OpenFailureReason(const std::string& path) {

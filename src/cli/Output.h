@@ -22,6 +22,8 @@ std::string OutputFailureText(const std::string& reason);
 
 // A message on stderr, one line or more, ending with a line break.
 void PrintMessage(std::string_view text);
+// The message, then the status of work that failed (2).
+int Fail(const std::string& message);
 
 // A message's text for a terminal: "\r\n" and "\r" become "\n".
 std::string TerminalText(std::string_view text);

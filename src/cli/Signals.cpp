@@ -3,6 +3,12 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <exception>
+
+#include "cli/Commands.h"
+#include "cli/Output.h"
+#include "store/CatalogFiles.h"
+#include "store/LoadSave.h"
 
 namespace tf::cli {
 
@@ -55,5 +61,31 @@ TStopSignals::THold::THold() {
 }
 
 TStopSignals::THold::~THold() { ::sigprocmask(SIG_SETMASK, &old_, nullptr); }
+
+void TakeCatalogInTurn(TCatalogLock& lock) {
+  try {
+    if (!lock.Lock(false)) {
+      PrintMessage("Waiting for another program to finish with " + lock.Path() + "...");
+      if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
+      lock.Lock(true);
+    }
+  } catch (const std::exception&) {
+    if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
+  }
+}
+
+int SaveCatalogInTurn(TNode* catalog, const std::string& path, TProgress& progress,
+                      TCatalogLock& lock) {
+  int status = ExitOk;
+  try {
+    TStopSignals::THold hold;  // the catalog is replaced whole or not at all
+    WriteCatalogFile(catalog, path, progress, lock.Held() ? &lock : nullptr);
+  } catch (const std::exception& e) {
+    status = Fail(SaveErrorText(path, ErrorText(e)));
+  }
+  lock.Unlock();
+  if (int sig = TStopSignals::Received()) TStopSignals::EndBy(sig);
+  return status;
+}
 
 }  // namespace tf::cli

@@ -6,6 +6,14 @@
 
 #include <signal.h>
 
+#include <string>
+
+namespace tf {
+class TCatalogLock;
+class TNode;
+class TProgress;
+}
+
 namespace tf::cli {
 
 class TStopSignals {
@@ -36,5 +44,14 @@ class TStopSignals {
  private:
   struct sigaction old_[3];
 };
+
+// Writers of one catalog take turns: takes the catalog's lock, first saying that it waits when
+// another program holds it. A lock that cannot be made (no such folder, not a file) is left
+// for the reading of the catalog to report; a stop signal during the wait ends the program.
+void TakeCatalogInTurn(TCatalogLock& lock);
+// Saves the catalog to path while stop signals wait, then gives the lock back; a signal that
+// came meanwhile ends the program now. ExitOk, or the failure's status after its message.
+int SaveCatalogInTurn(TNode* catalog, const std::string& path, TProgress& progress,
+                      TCatalogLock& lock);
 
 }  // namespace tf::cli

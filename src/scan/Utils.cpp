@@ -174,6 +174,18 @@ void EstimateVolumeGeometry(VolumeInfo& info) {
   info.TotalClusters = ClusterCount(total, cluster);
 }
 
+void EstimateDiskGeometry(TDiskRec& disk, int64_t totalBytes, int64_t freeBytes) {
+  VolumeInfo info;
+  info.FileSystem = disk.FileSystem;
+  info.TotalBytes = totalBytes;
+  info.FreeBytes = freeBytes;
+  EstimateVolumeGeometry(info);
+  disk.BytesPerSector = info.BytesPerSector;
+  disk.SectorsPerCluster = info.SectorsPerCluster;
+  disk.TotalClusters = info.TotalClusters;
+  disk.FreeClusters = info.FreeClusters;
+}
+
 TMediaDetector::TMediaDetector(TDrives& drives, TUserPrompts& prompts, TMediaPrompt& mediaPrompt,
                                std::function<double()> now)
     : drives_(drives), prompts_(prompts), mediaPrompt_(mediaPrompt), now_(std::move(now)) {

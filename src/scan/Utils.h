@@ -65,6 +65,9 @@ struct VolumeInfo {
 // covers the whole range of the byte counts, and stops there in any case.
 void EstimateVolumeGeometry(VolumeInfo& info);
 inline constexpr int32_t MaxEstimatedSectorsPerCluster = 1 << 25;
+// The same for a disk record of that file system (FileSystem set), from its capacity and free
+// space in bytes x 10000: what an imported disk gets.
+void EstimateDiskGeometry(TDiskRec& disk, int64_t totalBytes, int64_t freeBytes);
 
 // The name proposed for a label as the catalog keeps it: cut to 11 bytes; on a
 // case-insensitive volume a label in capitals only goes to lower case and then the first

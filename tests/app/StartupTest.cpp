@@ -19,6 +19,7 @@
 #include "classify/ClassifyWindows.h"
 #include "classify/UserList.h"
 #include "classify/UserListForm.h"
+#include "report/ReportForm.h"
 #include "platform/MemorySettings.h"
 #include "platform/ScriptedPrompts.h"
 #include "platform/Shell.h"
@@ -267,7 +268,7 @@ class StartupTest : public QObject {
     QCOMPARE(app.Tree().CatalogCount(), 0);
   }
 
-  void ClosingTheProgramHidesAndEmptiesTheUserList() {
+  void TheUserListReportsAndIsHiddenAndEmptiedAtExit() {
     test::TTempDir dir;
     TRig rig;
     std::string a = MakeCatalog(dir, "a.ctf", "A");
@@ -283,6 +284,18 @@ class StartupTest : public QObject {
       app.MainForm().MenuUserList->trigger();
       QVERIFY(app.Classify().UserListWindow()->isVisible());
       QCOMPARE(app.Classify().UserList()->Count(), 1);
+      // Its report button opens the Report Generator on the user list.
+      TUserListForm& list = *app.Classify().UserListWindow();
+      QVERIFY(list.BtnReport->isVisible() && list.BtnReport->isEnabled());
+      TReportSource shown = TReportSource::CatalogItem;
+      QTimer::singleShot(0, [&shown] {
+        auto* report = qobject_cast<TReportForm*>(QApplication::activeModalWidget());
+        if (!report) return;
+        shown = report->Source();
+        report->reject();
+      });
+      list.BtnReport->trigger();
+      QCOMPARE(int(shown), int(TReportSource::UserList));
       QVERIFY(app.MainForm().close());
       QVERIFY(!app.Classify().UserListWindow()->isVisible());
       QCOMPARE(app.Classify().UserList()->Count(), 0);

@@ -97,7 +97,7 @@ struct TDesk {
   void Make(TSettingsKey* folderDrives = nullptr, TDrives* other = nullptr,
             std::function<void(const TDiskRec&, char, TNode*)> diskInfo = {}) {
     TAddDiskForm::TServices s{other ? *other : drives, detector, prompts, tree, {}, {}, {},
-                              folderDrives};
+                              folderDrives, {}};
     s.Settings = [this] { return settings; };
     s.SaveDefaults = [this](const TScanSettings& x) { saved.push_back(x); };
     s.DiskInfo = std::move(diskInfo);
@@ -501,7 +501,7 @@ class AddDiskFormTest : public QObject {
     TScriptedPrompts prompts;
     TScriptedMediaPrompt media;
     TMediaDetector detector(hostDrives, prompts, media, [] { return 40000.0; });
-    TAddDiskForm::TServices s{hostDrives, detector, prompts, d.tree, {}, {}, {}, &settings};
+    TAddDiskForm::TServices s{hostDrives, detector, prompts, d.tree, {}, {}, {}, &settings, {}};
     TAddDiskForm form(std::move(s));
     test::TTreeBuilder photos(d.dir.Path() / "Holiday Photos");
     photos.File("beach.jpg", std::string(2000, 'b')).File("2003/hill.jpg", std::string(900, 'h'));
@@ -614,7 +614,7 @@ class AddDiskFormTest : public QObject {
       TScriptedPrompts prompts;
       TScriptedMediaPrompt media;
       TMediaDetector detector(hostDrives, prompts, media, [] { return 40000.0; });
-      TAddDiskForm::TServices s{hostDrives, detector, prompts, d.tree, {}, {}, {}, &settings};
+      TAddDiskForm::TServices s{hostDrives, detector, prompts, d.tree, {}, {}, {}, &settings, {}};
       TAddDiskForm form(std::move(s));
       form.PrepareForm(disk);
       form.FormShow();

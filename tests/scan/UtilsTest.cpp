@@ -318,6 +318,27 @@ TEST_F(MediaTest, EstimateEndsAtTheEndOfTheFixedPointRange) {
   EXPECT_EQ(v.FreeClusters, 0);
 }
 
+TEST(Geometry, ImportedDisksGetTheEstimateOfTheirFileSystem) {
+  struct {
+    const char* fs;
+    int64_t total, free;
+    int32_t sector, perCluster, clusters, freeClusters;
+  } cases[] = {
+      {"FAT", 1457664, 512, 512, 1, 2847, 1},
+      {"FAT", 650000000, 0, 512, 32, 39673, 0},  // 2^25 - 1 bytes doubled five times
+      {"CDFS", 650000000, 2048, 2048, 1, 317383, 1},
+  };
+  for (auto c : cases) {
+    TDiskRec disk;
+    disk.FileSystem = c.fs;
+    EstimateDiskGeometry(disk, c.total * SizeScale, c.free * SizeScale);
+    EXPECT_EQ(c.sector, disk.BytesPerSector) << c.fs << c.total;
+    EXPECT_EQ(c.perCluster, disk.SectorsPerCluster) << c.fs << c.total;
+    EXPECT_EQ(c.clusters, disk.TotalClusters) << c.fs << c.total;
+    EXPECT_EQ(c.freeClusters, disk.FreeClusters) << c.fs << c.total;
+  }
+}
+
 TEST_F(MediaTest, ClusterCountsRoundHalfToEven) {
   // One sector per cluster of 512 bytes: 1280 bytes are 2.5 clusters, 1792 are 3.5.
   VolumeInfo v = Sized("FAT", 1792, 1280);

@@ -1,11 +1,10 @@
-#include "cli/Terminal.h"
+#include "cli/TerminalProgress.h"
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 
-#include "cli/Output.h"
 #include "cli/Signals.h"
 #include "scan/AddDisk.h"
 
@@ -58,12 +57,6 @@ void TTerminalProgress::Clear() {
   std::fprintf(stderr, "\r%79s\r", "");
   std::fflush(stderr);
   drawn_ = false;
-}
-
-TAnswer TStderrPrompts::Message(const std::string& title, const std::string& text,
-                                TButtons buttons, TIcon) {
-  PrintMessage(title + ": " + text);
-  return buttons == TButtons::YesNo ? TAnswer::No : TAnswer::Cancel;
 }
 
 }  // namespace tf::cli

@@ -1,13 +1,10 @@
 #pragma once
-// What the sub-commands share about the terminal: a progress bar on stderr, and messages on
-// stderr in place of message boxes.
+// The sub-commands' progress bar on stderr.
 
 #include <chrono>
 #include <string>
-#include <vector>
 
 #include "platform/Progress.h"
-#include "platform/Prompts.h"
 
 namespace tf::cli {
 
@@ -36,15 +33,6 @@ class TTerminalProgress final : public TProgress {
   std::string caption_, detail_;
   int64_t total_ = 0, done_ = 0;
   std::chrono::steady_clock::time_point last_{};
-};
-
-// Nobody to ask: messages go to stderr, every question is cancelled.
-class TStderrPrompts final : public TUserPrompts {
- public:
-  TAnswer Message(const std::string& title, const std::string& text, TButtons buttons,
-                  TIcon) override;
-  bool OpenFiles(const TFileDialog&, std::vector<std::string>&) override { return false; }
-  bool SaveFile(const TFileDialog&, std::string&) override { return false; }
 };
 
 }  // namespace tf::cli
