@@ -575,6 +575,30 @@ void Glyph(QPainter& p, TToolGlyph glyph) {
       p.drawLine(QPointF(7, 7), QPointF(25, 25));
       p.drawLine(QPointF(25, 7), QPointF(7, 25));
       break;
+    case TToolGlyph::Search:
+      // A magnifying glass over a page.
+      p.setPen(QPen(Ink, 1.4));
+      p.setBrush(Qt::white);
+      p.drawRect(QRectF(4, 3, 17, 22));
+      p.setPen(QPen(Ink, 1.1));
+      for (int i = 0; i < 4; ++i) p.drawLine(QPointF(7, 8 + i * 4), QPointF(17, 8 + i * 4));
+      p.setPen(QPen(Ink, 2.2));
+      p.setBrush(QColor(0xD8, 0xE8, 0xFF, 190));
+      p.drawEllipse(QPointF(19, 17), 6.5, 6.5);
+      p.setPen(QPen(Ink, 3.4, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(QPointF(24, 22), QPointF(29, 27));
+      break;
+    case TToolGlyph::Maximize:
+      // A window with an arrow up: the list takes the whole window.
+      p.setPen(QPen(Ink, 1.4));
+      p.setBrush(Qt::white);
+      p.drawRect(QRectF(4, 5, 24, 22));
+      p.setBrush(Accent);
+      p.drawRect(QRectF(4, 5, 24, 4));
+      p.setPen(QPen(Accent, 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+      p.drawLine(QPointF(16, 24), QPointF(16, 12));
+      p.drawPolyline(QPolygonF({{11.5, 16.5}, {16, 12}, {20.5, 16.5}}));
+      break;
   }
 }
 

@@ -89,6 +89,8 @@ enum class TToolGlyph {
   Report,
   DeleteItems,
   ClearList,
+  Search,
+  Maximize,
 };
 QIcon ToolIcon(TToolGlyph glyph);
 

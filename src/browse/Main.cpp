@@ -713,6 +713,7 @@ void TMainForm::UpdateActions(bool full) {
   bool anyCatalog = tree_.CatalogCount() > 0;
   for (QAction* a : {MenuSaveAs, MenuClose, MenuCloseAll}) a->setEnabled(anyCatalog);
   UpdateReportActions();
+  UpdateSearchActions();
 
   QAction* views[] = {MenuLargeIcons, MenuSmallIcons, MenuList, MenuDetails};
   for (int style = 0; style < 4; ++style) {

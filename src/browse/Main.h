@@ -222,6 +222,24 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   TAddDiskForm* AddDiskWindow() const { return addDiskForm_; }
   TDescAssistForm* DescAssistWindow() const { return descAssistForm_; }
 
+  // ---- the search window's commands (MainActions.cpp)
+
+  // The search window, given once by whoever owns it. Until then its commands are not shown.
+  struct TSearchHooks {
+    // Shows the search window (made on first use) in normal or duplicates mode.
+    std::function<void(bool duplicates)> Open;
+    // The mode of the run going on: -1 none, 0 a search, 1 a duplicates scan.
+    std::function<int()> RunningMode;
+    // Records changed in place (descriptions, names, categories): the results are painted anew.
+    std::function<void()> Repaint;
+  };
+  void SetSearchHooks(TSearchHooks hooks);
+  bool HasSearchHooks() const { return bool(search_.Open); }
+  // "Search for &Files" (and its button) and "&Scan for Duplicates".
+  void MenuSearchClick(bool duplicates);
+  QAction* MenuSearch = nullptr;
+  QAction* MenuDuplicates = nullptr;
+
   // ---- the Report Generator and the import (MainReport.cpp)
 
   // "&Report Generator" and the report buttons of the other windows: the report window
@@ -235,6 +253,8 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   // its current list, results or duplicates); unset, the lists registered with the tree serve.
   std::function<std::vector<TItemRec*>()> ReportSearchResults;
   std::function<std::vector<TItemRec*>()> ReportUserList;
+  // The disk or folder whose file list a report being written reads now; null when none.
+  TNode* ReportWalking() const { return reportWalking_; }
   // The windows of these commands, made at first use (null before).
   TReportForm* ReportWindow() const { return reportForm_; }
   TImportForm* ImportWindow() const { return importForm_; }
@@ -360,6 +380,8 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   void CreateItemActions();
   void CreateClassifyActions();
   void UpdateClassifyActions(bool full, const TItemCommandState& state);
+  void CreateSearchActions();
+  void UpdateSearchActions();
   // The records a command from source acts on: the tree's node, or the list's selected rows
   // (the ".." row left out).
   std::vector<TItemRec*> CommandRecords(TCommandSource source) const;
@@ -407,7 +429,9 @@ class TMainForm final : public QMainWindow, public TTreeObserver, public TStatus
   TDescAssistForm* descAssistForm_ = nullptr;
   std::unique_ptr<TWaitProgress> descProgress_;
   TClassifyHooks classify_;
+  TSearchHooks search_;
   TReportForm* reportForm_ = nullptr;
+  TNode* reportWalking_ = nullptr;
   TImportForm* importForm_ = nullptr;
   std::unique_ptr<TWaitProgress> reportProgress_;
 };

@@ -69,7 +69,10 @@ void TMainForm::CreateItemActions() {
   MenuRenameItem = make("MenuRenameItem", "&Rename Disk");
   connect(MenuRenameItem, &QAction::triggered, this, [this] { MenuRenameItemClick(); });
   CreateClassifyActions();
+  CreateSearchActions();
 
+  MenuEdit->insertAction(MenuBackLevel, MenuSearch);
+  MenuEdit->insertAction(MenuBackLevel, MenuDuplicates);
   MenuEdit->insertAction(MenuBackLevel, MenuUserList);
   MenuEdit->addSeparator();
   MenuEdit->addAction(MenuOpenExplorer);
@@ -99,6 +102,8 @@ void TMainForm::CreateItemActions() {
   QAction* afterBack = back >= 0 && back + 1 < bar.size() ? bar[back + 1] : nullptr;
   ToolBar->insertAction(beforeBack, MenuAddDisk);
   named(MenuAddDisk, "ButtonAddDisk");
+  ToolBar->insertAction(MenuBackLevel, MenuSearch);
+  named(MenuSearch, "ButtonSearch");
   ToolBar->insertAction(MenuBackLevel, MenuUserList);
   named(MenuUserList, "ButtonUserList");
   ToolBar->insertSeparator(afterBack);
@@ -227,6 +232,39 @@ void TMainForm::CreateClassifyActions() {
                         [this] { MenuCategoriesClick(); });
   MenuCatalogInfo = make("MenuCatalogInfo", "Catalog &Info", nullptr, {},
                          [this] { MenuCatalogInfoClick(); });
+}
+
+void TMainForm::CreateSearchActions() {
+  MenuSearch = new QAction(QStringLiteral("Search for &Files"), this);
+  MenuSearch->setObjectName(QStringLiteral("MenuSearch"));
+  MenuSearch->setToolTip(QStringLiteral("Search for Files and Folders"));
+  MenuSearch->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+  MenuSearch->setIcon(ToolIcon(TToolGlyph::Search));
+  connect(MenuSearch, &QAction::triggered, this, [this] { MenuSearchClick(false); });
+  MenuDuplicates = new QAction(QStringLiteral("&Scan for Duplicates"), this);
+  MenuDuplicates->setObjectName(QStringLiteral("MenuDuplicates"));
+  MenuDuplicates->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+  connect(MenuDuplicates, &QAction::triggered, this, [this] { MenuSearchClick(true); });
+  for (QAction* a : {MenuSearch, MenuDuplicates}) a->setVisible(false);
+}
+
+void TMainForm::SetSearchHooks(TSearchHooks hooks) {
+  search_ = std::move(hooks);
+  for (QAction* a : {MenuSearch, MenuDuplicates}) a->setVisible(HasSearchHooks());
+  UpdateActions(true);
+}
+
+void TMainForm::UpdateSearchActions() {
+  // While a run goes on, the command of the other mode waits for its end.
+  int mode = search_.RunningMode ? search_.RunningMode() : -1;
+  MenuSearch->setEnabled(HasSearchHooks() && mode != 1);
+  MenuDuplicates->setEnabled(HasSearchHooks() && mode != 0);
+}
+
+void TMainForm::MenuSearchClick(bool duplicates) {
+  if (!search_.Open) return;
+  if (!(duplicates ? MenuDuplicates : MenuSearch)->isEnabled()) return;
+  search_.Open(duplicates);
 }
 
 void TMainForm::SetClassifyHooks(TClassifyHooks hooks) {
@@ -581,6 +619,7 @@ void TMainForm::RepaintViews() {
   DBTree->viewport()->update();
   ListView->viewport()->update();
   IconView->viewport()->update();
+  if (search_.Repaint) search_.Repaint();
   RefreshStatus();
 }
 

@@ -72,6 +72,7 @@ void TMainForm::ButtonPrintClick(TReportSource from) {
     s.UserList = [this, registered] {
       return ReportUserList ? ReportUserList() : registered(TListKind::UserList);
     };
+    s.Walking = [this](TNode* container) { reportWalking_ = container; };
     reportForm_ = new TReportForm(std::move(s), this);
     QApplication::restoreOverrideCursor();
   }

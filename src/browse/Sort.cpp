@@ -309,15 +309,25 @@ void SortRecords(std::vector<TItemRec*>& items, int key, bool reverse, bool arch
   });
 }
 
-void SortTreeChildren(TNode* node, int fileKey, int diskKey, bool reverse, bool archivesAsFiles) {
-  if (!node || node->ChildCount() < 2) return;
+namespace {
+
+// The order of a node's children; by value, as the tree may keep it until a search has ended.
+TCatalogTree::TNodeOrder ChildOrder(const TNode* node, int fileKey, int diskKey, bool reverse,
+                                    bool archivesAsFiles) {
   int key = node->Kind() == ikCatalog ? diskKey : fileKey;
-  auto less = [&](const TNode* a, const TNode* b) {
+  return [key, reverse, archivesAsFiles](const TNode* a, const TNode* b) {
     if (!a->Record || !b->Record) return false;
     return CompareItems(a->Record, b->Record, key, reverse, archivesAsFiles) < 0;
   };
+}
+
+}  // namespace
+
+void SortTreeChildren(TNode* node, int fileKey, int diskKey, bool reverse, bool archivesAsFiles) {
+  if (!node || node->ChildCount() < 2) return;
+  TCatalogTree::TNodeOrder less = ChildOrder(node, fileKey, diskKey, reverse, archivesAsFiles);
   if (TCatalogTree* tree = TreeOf(node)) {
-    tree->SortChildren(node, less);
+    tree->SortChildren(node, std::move(less));
     return;
   }
   std::stable_sort(node->Children.begin(), node->Children.end(),
@@ -325,6 +335,16 @@ void SortTreeChildren(TNode* node, int fileKey, int diskKey, bool reverse, bool 
                      return less(a.get(), b.get());
                    });
   for (int i = 0; i < node->ChildCount(); ++i) node->Child(i)->Row = i;
+}
+
+std::vector<TNode*> SortedChildren(TNode* node, int fileKey, int diskKey, bool reverse,
+                                   bool archivesAsFiles) {
+  std::vector<TNode*> children;
+  if (!node) return children;
+  for (auto& c : node->Children) children.push_back(c.get());
+  std::stable_sort(children.begin(), children.end(),
+                   ChildOrder(node, fileKey, diskKey, reverse, archivesAsFiles));
+  return children;
 }
 
 }  // namespace tf

@@ -62,6 +62,10 @@ void SortRecords(std::vector<TItemRec*>& items, int key, bool reverse, bool arch
 
 // Re-orders the direct children of one tree node: by the disk key for a catalog's disks,
 // by the file key for folders.
+// While a search runs the tree keeps the order for the run's end (TCatalogTree::SortChildren).
 void SortTreeChildren(TNode* node, int fileKey, int diskKey, bool reverse, bool archivesAsFiles);
+// The children of a node in that order, leaving the tree as it is.
+std::vector<TNode*> SortedChildren(TNode* node, int fileKey, int diskKey, bool reverse,
+                                   bool archivesAsFiles);
 
 }  // namespace tf

@@ -60,8 +60,9 @@ struct TCleaner {
     if (KindOf(rec) == ikFolder) changed |= Clean(static_cast<TFolderRec*>(rec)->CategoryFlags);
     for (TFileRec* f = FirstFile(rec); f; f = f->NextFile()) changed |= Clean(f->CategoryFlags);
     // A list read only for this, where nothing changed, goes again, so that a large catalog
-    // does not stay in memory.
-    if (!changed && !wasLoaded) UnloadFiles(container);
+    // does not stay in memory. While a search runs it may be reading that list: it stays.
+    TCatalogTree* tree = TreeOf(container);
+    if (!changed && !wasLoaded && !(tree && tree->SearchRunning)) UnloadFiles(container);
     if (KindOf(rec) == ikFolder) LoadSubfolders(container);
     for (int i = 0; i < container->ChildCount(); ++i) changed |= Walk(container->Child(i));
     return changed;

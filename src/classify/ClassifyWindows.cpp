@@ -81,7 +81,6 @@ TUserListForm& TClassifyWindows::EnsureUserList() {
   if (userList_) return *userList_;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   list_ = std::make_unique<TUserList>(s_.Tree);
-  list_->SetSearchWalk(walk_);
   TUserListForm::THost host{s_.Main, s_.Prompts, s_.Options, {}, {}, {}, {}, s_.Settings};
   host.Properties = [this](TNode* node, TItemRec* rec) { ShowProperties(node, rec); };
   host.SetCategories = [this](const std::vector<TItemRec*>& items) { return SetCategories(items); };
@@ -116,11 +115,6 @@ void TClassifyWindows::ViewUserList() {
   form.show();
   form.raise();
   form.activateWindow();
-}
-
-void TClassifyWindows::SetSearchWalk(TSearchWalk* walk) {
-  walk_ = walk;
-  if (list_) list_->SetSearchWalk(walk);
 }
 
 void TClassifyWindows::ApplySettings(const TOptions& options, const QFont& propertiesFont) {

@@ -22,7 +22,6 @@ class TCategoriesForm;
 class TMainForm;
 class TProgress;
 class TPropertiesForm;
-class TSearchWalk;
 class TSetCatForm;
 class TSettingsKey;
 class TUserList;
@@ -66,8 +65,6 @@ class TClassifyWindows final : public QObject {
   // The user list and its window; null until first used.
   TUserList* UserList() const { return list_.get(); }
   TUserListForm* UserListWindow() const { return userList_; }
-  // A running search's side of the rule that keeps file lists the user list refers to.
-  void SetSearchWalk(TSearchWalk* walk);
 
   // What other windows do when these change.
   std::function<void()> CategoriesChanged;  // Categories Setup closed: search category lists
@@ -96,7 +93,6 @@ class TClassifyWindows final : public QObject {
   TSetCatForm* setCat_ = nullptr;
   std::unique_ptr<TUserList> list_;
   TUserListForm* userList_ = nullptr;
-  TSearchWalk* walk_ = nullptr;
 };
 
 // The type name the desktop gives files with that extension; empty when it knows none.

@@ -6,45 +6,6 @@
 
 namespace tf {
 
-// ---- the search walk -----------------------------------------------------------------------
-
-void TSearchWalkState::EnterContainer(TNode* container) {
-  std::lock_guard guard(lock_);
-  container_ = container;
-  mayRelease_ = true;
-}
-
-bool TSearchWalkState::LeaveContainer(const std::function<void(TNode*)>& release) {
-  std::lock_guard guard(lock_);
-  TNode* left = container_;
-  bool run = left && mayRelease_;
-  container_ = nullptr;
-  mayRelease_ = false;
-  if (run && release) release(left);
-  return run;
-}
-
-void TSearchWalkState::Stop() {
-  std::lock_guard guard(lock_);
-  container_ = nullptr;
-  mayRelease_ = false;
-}
-
-bool TSearchWalkState::MayReleaseFiles() const {
-  std::lock_guard guard(lock_);
-  return mayRelease_;
-}
-
-TNode* TSearchWalkState::Container() const {
-  std::lock_guard guard(lock_);
-  return container_;
-}
-
-void TSearchWalkState::ItemTaken(TNode* container) {
-  std::lock_guard guard(lock_);
-  if (container && container == container_) mayRelease_ = false;
-}
-
 // ---- the list --------------------------------------------------------------------------------
 
 TUserList::TUserList(TCatalogTree& tree) : tree_(tree) { tree_.SetList(TListKind::UserList, this); }
@@ -71,7 +32,6 @@ bool TUserList::Add(TItemRec* rec) {
   if (!rec || Contains(rec) || IsBackEntry(rec)) return false;
   rec->UserListIndex = StoredListIndex(Count());
   items_.push_back(rec);
-  if (walk_) walk_->ItemTaken(rec->Node);
   return true;
 }
 

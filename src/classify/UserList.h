@@ -9,7 +9,6 @@
 // texts; the window (UserListForm.h) shows it.
 
 #include <functional>
-#include <mutex>
 #include <span>
 #include <string>
 #include <vector>
@@ -17,40 +16,6 @@
 #include "store/Tree.h"
 
 namespace tf {
-
-// What the user list needs of a running search. While the search walks a container it may
-// release the container's file list when it leaves it; an item of that container taken into
-// the user list must keep the list in memory.
-class TSearchWalk {
- public:
-  virtual ~TSearchWalk() = default;
-  // An item whose node is container was taken into the user list: when a search runs and its
-  // walk is in that container, the walk must not release the container's files
-  // (MayReleaseFiles cleared).
-  virtual void ItemTaken(TNode* container) = 0;
-};
-
-// A ready-made TSearchWalk for the search to drive: the walk's container and MayReleaseFiles
-// under one lock, so that an item taken on the main thread and the release decision on the
-// search thread never cross.
-class TSearchWalkState final : public TSearchWalk {
- public:
-  // Search thread: the walk enters a container (MayReleaseFiles set).
-  void EnterContainer(TNode* container);
-  // Search thread: the walk leaves its container; release runs, under the lock, only when no
-  // item of the container was taken meanwhile. True when it ran.
-  bool LeaveContainer(const std::function<void(TNode*)>& release);
-  // Main thread: the run ended.
-  void Stop();
-  bool MayReleaseFiles() const;
-  TNode* Container() const;
-  void ItemTaken(TNode* container) override;
-
- private:
-  mutable std::mutex lock_;
-  TNode* container_ = nullptr;
-  bool mayRelease_ = false;
-};
 
 // Columns of the user list.
 inline constexpr int UserListColumnCount = 7;
@@ -76,9 +41,9 @@ class TUserList final : public TRecordList {
   static bool Contains(const TItemRec* rec) { return rec && rec->UserListIndex != -1; }
 
   // Appends an item that is not in the list yet (false when it is, or for the ".." entry).
-  // An item of the container a running search walks keeps that container's files loaded.
+  // Its position keeps its container's file list in memory while a search runs (the search
+  // releases no list that a window's list refers to).
   bool Add(TItemRec* rec);
-  void SetSearchWalk(TSearchWalk* walk) { walk_ = walk; }
 
   // After a batch of additions: sorted by the current column and direction.
   void Resort(bool archivesAsFiles);
@@ -104,7 +69,6 @@ class TUserList final : public TRecordList {
   void Sort(bool resort, bool archivesAsFiles);
   TCatalogTree& tree_;
   std::vector<TItemRec*> items_;
-  TSearchWalk* walk_ = nullptr;
   int sortColumn_ = 0;
   bool descending_ = false;
 };

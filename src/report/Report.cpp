@@ -263,6 +263,10 @@ void TReportWriter::Line(std::string_view text) {
 
 void TReportWriter::Pump() { progress_.Cancelled(); }  // lets pending events run
 
+void TReportWriter::At(TNode* container) {
+  if (Walking) Walking(container);
+}
+
 bool TReportWriter::Listed(const TItemRec* rec) const { return listed_.count(rec) != 0; }
 
 void TReportWriter::Head(const TDateTimeParts& now) {
@@ -292,6 +296,7 @@ void TReportWriter::BodyFromItem(TNode* selected) {
   lastCatalog_ = lastDisk_ = lastFolder_ = nullptr;
   rows_.clear();
   if (TNode* start = ReportStartNode(selected, settings_.Level)) ReportNode(start, true);
+  At(nullptr);
   Flush();
 }
 
@@ -306,8 +311,9 @@ void TReportWriter::BodyFromList(TCatalogTree& tree, std::span<TItemRec* const> 
   // Pre-order over every open catalog: a listed node, then the node's listed files, then its
   // children. A folder whose subfolders were never read holds nothing that is listed.
   auto walk = [this](auto& self, TNode* node) -> void {
-    Pump();
     uint8_t kind = node->Kind();
+    if (kind == ikDisk || kind == ikFolder) At(node);
+    Pump();
     if (Listed(node->Record)) ReportNode(node, kind != level_.ColumnSet);
     if (kind == ikDisk || kind == ikFolder) ContainerFiles(node, true);
     if (kind == ikFolder && static_cast<TFolderRec*>(node->Record)->SubfoldersOffset > 0) return;
@@ -315,16 +321,26 @@ void TReportWriter::BodyFromList(TCatalogTree& tree, std::span<TItemRec* const> 
   };
   TNode* root = tree.Root();
   for (int i = 0; i < root->ChildCount(); ++i) walk(walk, root->Child(i));
+  At(nullptr);
   Flush();
 }
 
 void TReportWriter::ReportNode(TNode* node, bool descend) {
   uint8_t kind = node->Kind();
   if (kind < level_.ColumnSet) return;
+  if (kind == ikDisk || kind == ikFolder) At(node);
   Pump();
   if (kind == ikFolder) LoadSubfolders(node);
   const TTreeOrder& o = settings_.Order;
-  SortTreeChildren(node, o.FileKey, o.DiskKey, o.Reverse, o.ArchivesAsFiles);
+  std::vector<TNode*> children;
+  TCatalogTree* tree = TreeOf(node);
+  if (tree && tree->SearchRunning) {
+    // The tree keeps its order until the run has ended; the report takes the order it will get.
+    children = SortedChildren(node, o.FileKey, o.DiskKey, o.Reverse, o.ArchivesAsFiles);
+  } else {
+    SortTreeChildren(node, o.FileKey, o.DiskKey, o.Reverse, o.ArchivesAsFiles);
+    for (auto& c : node->Children) children.push_back(c.get());
+  }
   MissingHeadings(node, kind, false);
 
   bool separateUnchecked = separateEnabled_ && !separateChecked_;
@@ -332,22 +348,22 @@ void TReportWriter::ReportNode(TNode* node, bool descend) {
       (!descend || kind == ikCatalog || (kind == ikFolder && !separateChecked_))) {
     WriteItem(node, node->Record, false, false);
     if (descend)
-      for (int i = 0; i < node->ChildCount(); ++i) ReportNode(node->Child(i), descend);
+      for (TNode* child : children) ReportNode(child, descend);
     return;
   }
-  if (node->ChildCount() == 0 && !level_.Files) return;
+  if (children.empty() && !level_.Files) return;
   WriteItem(node, node->Record, kind == ikFolder, false);
-  for (int i = 0; i < node->ChildCount(); ++i) {
-    TNode* child = node->Child(i);
+  for (TNode* child : children) {
     if (separateUnchecked)
       ReportNode(child, descend);
     else
       WriteItem(child, child->Record, false, true);
   }
+  At(node);
   ContainerFiles(node, false);
   if (kind == ikFolder) Line("");
   if (!separateUnchecked)
-    for (int i = 0; i < node->ChildCount(); ++i) ReportNode(node->Child(i), descend);
+    for (TNode* child : children) ReportNode(child, descend);
 }
 
 void TReportWriter::ContainerFiles(TNode* container, bool listedOnly) {
@@ -605,6 +621,14 @@ bool WriteReportFile(const TReportJob& job, const std::string& path, TUserPrompt
   };
   TFileOutput out(fd);
   TReportWriter writer(job.Settings, *job.Columns, out, progress);
+  writer.Walking = job.Walking;
+  // However the body ends, the report reads no list any more.
+  struct TDone {
+    const TReportJob& Job;
+    ~TDone() {
+      if (Job.Walking) Job.Walking(nullptr);
+    }
+  } done{job};
   std::string catalogFile;
   try {
     writer.Head(job.Time ? *job.Time : ReportTime());

@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -166,6 +167,10 @@ class TReportWriter {
   // tree's order. Null entries (emptied places) are passed over.
   void BodyFromList(TCatalogTree& tree, std::span<TItemRec* const> records);
   void Tail();
+  // Told the disk or folder whose file list the walk is at, each time before it lets pending
+  // events run, and null when the body is done: a search that asks meanwhile to release a
+  // list learns that the report is reading it.
+  std::function<void(TNode*)> Walking;
 
  private:
   struct TRow {
@@ -189,6 +194,7 @@ class TReportWriter {
                       const std::vector<std::size_t>& widths);
   void Line(std::string_view text);
   void Pump();
+  void At(TNode* container);
   bool Listed(const TItemRec* rec) const;
 
   const TReportSettings& settings_;
@@ -225,6 +231,7 @@ struct TReportJob {
   TNode* Selected = nullptr;           // catalog mode: the selected node
   TCatalogTree* Tree = nullptr;        // list mode: the tree walked
   std::vector<TItemRec*> Records;      // list mode: the listed records
+  std::function<void(TNode*)> Walking;  // see TReportWriter::Walking
   std::optional<TDateTimeParts> Time;  // the head's date; ReportTime() when none
 };
 

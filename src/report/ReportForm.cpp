@@ -230,6 +230,7 @@ bool TReportForm::Generate() {
   job.Selected = services_.Tree.Selected();
   job.Tree = &services_.Tree;
   if (job.Source != TReportSource::CatalogItem) job.Records = ListOf(job.Source);
+  job.Walking = services_.Walking;
   return WriteReportFile(job, FileNameText(), services_.Prompts, services_.Progress);
 }
 

@@ -48,6 +48,8 @@ class TReportForm final : public QDialog {
     // tree (TCatalogTree::List).
     TListSource SearchResults;
     TListSource UserList;
+    // Told the container whose file list the report reads, null when it is done (TReportJob).
+    std::function<void(TNode*)> Walking;
   };
 
   explicit TReportForm(TServices services, QWidget* parent = nullptr);

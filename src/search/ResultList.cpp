@@ -20,6 +20,27 @@ void TResultList::Reserve(int capacity) {
 
 void TResultList::Empty(int i) { items_[std::size_t(i)] = nullptr; }
 
+void TResultList::Remove(std::span<const int> rows) {
+  std::size_t from = items_.size();
+  for (int r : rows) {
+    if (r < 0 || r >= Count() || !items_[std::size_t(r)]) continue;
+    ListIndexOf(items_[std::size_t(r)], kind_) = -1;
+    items_[std::size_t(r)] = nullptr;
+    from = std::min(from, std::size_t(r));
+  }
+  if (from == items_.size()) return;
+  std::size_t out = from;
+  for (std::size_t i = from; i < items_.size(); ++i) {
+    if (!items_[i]) continue;
+    items_[out] = items_[i];
+    groups_[out] = groups_[i];
+    ++out;
+  }
+  items_.resize(out);
+  groups_.resize(out);
+  Renumber(from);
+}
+
 void TResultList::PackAndRenumber() {
   std::size_t out = 0;
   std::size_t firstChanged = items_.size();
@@ -35,6 +56,7 @@ void TResultList::PackAndRenumber() {
   items_.resize(out);
   groups_.resize(out);
   Renumber(firstChanged);
+  if (OnPacked) OnPacked();
 }
 
 void TResultList::Clear() {
@@ -66,6 +88,24 @@ void TResultList::Sort(int key, bool descending, bool archivesAsFiles) {
   items_.swap(items);
   groups_.swap(groups);
   Renumber(0);
+}
+
+TFoundListActions FoundListActionState(bool running, int count, const TItemRec* focused,
+                                       std::span<TItemRec* const> selected) {
+  TFoundListActions a;
+  a.Find = !running;
+  a.Cancel = running;
+  a.ListCommands = !running && count > 0;
+  a.ItemCommands = focused != nullptr;
+  bool archived = focused && KindOf(focused) == ikFile && HasFlag(focused, InArchive);
+  a.OpenInExplorer = focused && !archived;
+  a.Launch = a.OpenInExplorer && (KindOf(focused) == ikFile ||
+                                  (KindOf(focused) == ikFolder && HasFlag(focused, InArchive)));
+  a.SetCategory = !selected.empty();
+  a.AddToUserList = std::any_of(selected.begin(), selected.end(), [](const TItemRec* r) {
+    return r && r->UserListIndex == -1;
+  });
+  return a;
 }
 
 void TResultList::Reverse() {

@@ -11,6 +11,8 @@
 // entry the window reads ever moves while it reads it.
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <vector>
 
 #include "store/Tree.h"
@@ -38,9 +40,15 @@ class TResultList final : public TRecordList {
   void Reserve(int capacity);
 
   void Empty(int i) override;
+  // Drops emptied entries and renumbers the rest; OnPacked follows.
   void PackAndRenumber() override;
+  // Removes the rows (indices into the list), resetting their records' back-indices, and
+  // packs the rest.
+  void Remove(std::span<const int> rows);
   // Forgets every entry and resets the records' back-indices.
   void Clear();
+  // The list was packed after records left it from outside (a catalog closed, a disk deleted).
+  std::function<void()> OnPacked;
 
   // Orders the list by CompareItems with a sort key (stable: equal items keep their order),
   // or reverses it in place; both renumber the back-indices.
@@ -55,5 +63,19 @@ class TResultList final : public TRecordList {
   std::vector<int> groups_;
   int nextGroup_ = 0;
 };
+
+// Enabled states of the search window's commands on its list.
+struct TFoundListActions {
+  bool OpenInExplorer = false;  // an item focused, not a file inside an archive
+  bool Launch = false;          // and a file or an archive folder
+  bool SetCategory = false;     // something selected
+  bool AddToUserList = false;   // something selected that the user list does not hold
+  bool ItemCommands = false;    // Locate, Edit Description, Properties: an item focused
+  bool Find = false;            // Find and New Search: no run active
+  bool Cancel = false;          // a run active
+  bool ListCommands = false;    // Delete selected, Remove all, Generate Report: no run, items
+};
+TFoundListActions FoundListActionState(bool running, int count, const TItemRec* focused,
+                                       std::span<TItemRec* const> selected);
 
 }  // namespace tf

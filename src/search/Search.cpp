@@ -28,6 +28,14 @@ TSearchScope CollectScope(TCatalogTree& tree, TSearchFor searchFor) {
   return scope;
 }
 
+bool FilesListed(TNode* container) {
+  if (!container || !container->Record) return false;
+  for (TFileRec* f = FirstFile(container->Record); f; f = f->NextFile())
+    for (TListKind kind : {TListKind::Search, TListKind::UserList, TListKind::Duplicates})
+      if (ListIndexOf(f, kind) != -1) return true;
+  return false;
+}
+
 TDuplicatesCriteria DuplicatesCriteriaOf(const TSearchControls& k) {
   return {k.DuplicateNameCheck, k.DuplicateSizeCheck, k.DuplicateDateCheck,
           k.DuplicateAttrCheck, k.DuplicateArchivesCheck};
@@ -104,11 +112,14 @@ void TSearchEngine::AddFound(TItemRec* rec, int group) {
 
 void TSearchEngine::ReadError(TNode* node, const std::exception& e) {
   if (errors_.size() >= 100) return;
+  // Names and folder paths are the main thread's: it may rename a disk, and it caches paths.
   std::string where;
-  if (TNode* disk = DiskNodeOf(node)) {
-    if (TNode* cat = CatalogNodeOf(disk)) where = ToDisplay(cat->Caption) + ": ";
-    where += ToDisplay(disk->Caption) + " " + ToDisplay(GetFolderPath(node));
-  }
+  main_.Call([node, &where] {
+    if (TNode* disk = DiskNodeOf(node)) {
+      if (TNode* cat = CatalogNodeOf(disk)) where = ToDisplay(cat->Caption) + ": ";
+      where += ToDisplay(disk->Caption) + " " + ToDisplay(GetFolderPath(node));
+    }
+  });
   errors_.push_back(where + ": " + e.what());
 }
 
@@ -200,7 +211,6 @@ void TSearchEngine::RunSearch(const TSearchCriteria& criteria, const TSearchScop
 void TSearchEngine::Walk(TNode* node) {
   TItemRec* rec = node->Record;
   if (!rec || (KindOf(rec) != ikDisk && KindOf(rec) != ikFolder)) return;
-  MayReleaseFiles = true;
   int foundBefore = found_;
   const TSearchCriteria& c = matcher_->Criteria();
   bool folder = KindOf(rec) == ikFolder;
@@ -242,7 +252,7 @@ void TSearchEngine::SearchFiles(TNode* node, int foundBefore) {
   }
   // Reading a disk's list marks the disk when a file has a description.
   if (!c.DescriptionOnly || HasFlag(rec, HasFileDescriptions)) SearchRecords(FirstFile(rec));
-  if (loadedHere && MayReleaseFiles && found_ == foundBefore) Release(node);
+  if (loadedHere && found_ == foundBefore) Release(node);
 }
 
 void TSearchEngine::SearchRecords(TFileRec* f) {

@@ -61,7 +61,8 @@ class TSearchHost {
   virtual int ViewCount() { return -1; }
   virtual void SetViewCount(int /*count*/) {}
   // True while a window shows this container's files or holds records of its list: the
-  // search never releases such a list.
+  // search never releases such a list. Asked when the walk leaves a list it read for itself
+  // and found nothing in; the answer is the one rule by which lists go during a run.
   virtual bool ContainerShown(TNode* /*container*/) { return false; }
   // The run has ended and SearchRunning is clear again.
   virtual void SearchEnded() {}
@@ -80,6 +81,10 @@ struct TScopeCatalog {
 using TSearchScope = std::vector<TScopeCatalog>;
 // Read on the main thread when a run starts: the tree's top levels may change afterwards.
 TSearchScope CollectScope(TCatalogTree& tree, TSearchFor searchFor);
+
+// True when a file of the container's list is in one of the windows' lists (search results,
+// duplicates, user list): releasing the list would leave them pointing at freed records.
+bool FilesListed(TNode* container);
 
 // What makes two items duplicates.
 struct TDuplicatesCriteria {
@@ -117,9 +122,6 @@ class TSearchEngine {
   // Any thread: the run stops at its next test of the request.
   void Cancel() { stop_ = true; }
   bool StopRequested() const { return stop_; }
-  // Set when the walk enters a container. The user list clears it when it takes an item of
-  // the container being walked, so that a list it refers to is not released.
-  std::atomic<bool> MayReleaseFiles{true};
 
   // The counters of the current or last run; read them on the search thread or in a call
   // the engine makes.

@@ -13,7 +13,10 @@ TSearchThread::~TSearchThread() {
     engine_.Cancel();
     worker_.join();
   }
-  if (running_) tree_.SearchRunning = false;
+  if (running_) {
+    tree_.SearchRunning = false;
+    tree_.RunDeferredSorts();
+  }
 }
 
 bool TSearchThread::Find(TSearchControls& controls, bool duplicates,
@@ -68,6 +71,7 @@ void TSearchThread::Ended() {
   }
   running_ = false;
   tree_.SearchRunning = false;
+  tree_.RunDeferredSorts();
   host_.SearchEnded();
 }
 

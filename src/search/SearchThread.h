@@ -5,7 +5,7 @@
 // end of a run is posted there: the worker is joined, SearchRunning cleared and the host told.
 //
 // While a run is active the tree's SearchRunning is set, and every command that would change,
-// close or update catalogs refuses. The window reads the result list only below the view
+// close or update catalogs refuses; the tree keeps new orders of children for the run's end. The window reads the result list only below the view
 // count the engine gave it, until the run has ended.
 
 #include <memory>

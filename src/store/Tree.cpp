@@ -124,12 +124,25 @@ static std::unique_ptr<TNode> Detach(TCatalogTree* tree, TNode* node,
 
 void TCatalogTree::RemoveNode(TNode* node) {
   if (selected_ && IsAtOrBelow(selected_, node)) Select(nullptr);
+  ForgetDeferredSorts(node);
   Detach(this, node, observers_);
 }
 
-void TCatalogTree::SortChildren(TNode* parent,
-                                const std::function<bool(const TNode*, const TNode*)>& less) {
-  if (parent->ChildCount() < 2) return;
+void TCatalogTree::ForgetDeferredSorts(const TNode* node) {
+  std::erase_if(deferredSorts_, [node](const auto& d) { return IsAtOrBelow(d.first, node); });
+}
+
+bool TCatalogTree::SortChildren(TNode* parent, TNodeOrder less) {
+  if (parent->ChildCount() < 2) return true;
+  if (SearchRunning) {
+    auto it = std::find_if(deferredSorts_.begin(), deferredSorts_.end(),
+                           [parent](const auto& d) { return d.first == parent; });
+    if (it != deferredSorts_.end())
+      it->second = std::move(less);
+    else
+      deferredSorts_.emplace_back(parent, std::move(less));
+    return false;
+  }
   for (auto* o : observers_) o->ChildrenAboutToBeReordered(parent);
   std::stable_sort(parent->Children.begin(), parent->Children.end(),
                    [&](const std::unique_ptr<TNode>& a, const std::unique_ptr<TNode>& b) {
@@ -137,6 +150,14 @@ void TCatalogTree::SortChildren(TNode* parent,
                    });
   for (int i = 0; i < parent->ChildCount(); ++i) parent->Child(i)->Row = i;
   for (auto* o : observers_) o->ChildrenReordered(parent);
+  return true;
+}
+
+void TCatalogTree::RunDeferredSorts() {
+  if (SearchRunning) return;
+  auto pending = std::move(deferredSorts_);
+  deferredSorts_.clear();
+  for (auto& [node, less] : pending) SortChildren(node, std::move(less));
 }
 
 void TCatalogTree::NotifyChanged(TNode* node) {
@@ -325,6 +346,7 @@ void DeleteItemNode(TNode* node) {
     tree->selected_ = nullptr;
   }
   // Out of the tree first, so that no window sees a node whose record is gone.
+  tree->ForgetDeferredSorts(node);
   std::unique_ptr<TNode> owned = Detach(tree, node, tree->observers_);
   if (moveSelection) tree->Select(nextSelection);
   bool changed[ListKindCount] = {false, false, false};

@@ -106,8 +106,13 @@ class TCatalogTree {
   TNode* AppendChild(TNode* parent, std::unique_ptr<TNode> node);
   // Removes a node with its subtree from the tree and frees the nodes (not their records).
   void RemoveNode(TNode* node);
-  // Reorders parent's children by a strict weak order (stable).
-  void SortChildren(TNode* parent, const std::function<bool(const TNode*, const TNode*)>& less);
+  // Reorders parent's children by a strict weak order (stable). While SearchRunning the
+  // search thread walks children without a lock, so the order is kept for later instead (the
+  // last one asked for each node) and false returned; RunDeferredSorts puts them in place.
+  using TNodeOrder = std::function<bool(const TNode*, const TNode*)>;
+  bool SortChildren(TNode* parent, TNodeOrder less);
+  // When a run has ended: the orders asked for meanwhile.
+  void RunDeferredSorts();
   void NotifyChanged(TNode* node);
   void NotifyCatalogModified(TNode* catalog);
 
@@ -127,10 +132,12 @@ class TCatalogTree {
  private:
   friend void DeleteItemNode(TNode* node);
   void NotifyItemListMustClear();
+  void ForgetDeferredSorts(const TNode* node);  // node and everything below it
   TNode root_;
   TNode* selected_ = nullptr;
   std::vector<TTreeObserver*> observers_;
   std::array<TRecordList*, ListKindCount> lists_{};
+  std::vector<std::pair<TNode*, TNodeOrder>> deferredSorts_;
 };
 
 // A new node carrying rec (rec->Node is set); not yet in a tree.

@@ -369,6 +369,22 @@ TEST_F(CleanUp, DeletingACategoryChangesOnlyItsReferences) {
   EXPECT_EQ(Dump(Saved()), expected);
 }
 
+TEST_F(CleanUp, WhileASearchRunsTheListsItReadStay) {
+  // The search thread may be reading any list that is not loaded: one the clean-up reads
+  // must not be freed under it.
+  tree.SearchRunning = true;
+  TCategoriesSetup setup(tree, prompts);
+  setup.Open(catalog);
+  prompts.Answers = {TAnswer::Yes};
+  ASSERT_TRUE(setup.Delete(0));
+  TRecordingProgress progress;
+  setup.Ok(progress);
+  tree.SearchRunning = false;
+  EXPECT_EQ(static_cast<TDiskRec*>(Disk(1)->Record)->FilesLoaded, 1);
+  EXPECT_EQ(*ContainerInfo(Folder(Disk(1), "W")->Record).FilesLoaded, 1);
+  EXPECT_EQ(static_cast<TDiskRec*>(Disk(1)->Record)->Changed, 0);
+}
+
 TEST_F(CleanUp, RemovedFlagsGoAndRenamedFlagsKeepTheirItems) {
   json expected = Dump(path);
   // The window writes the categories back in its own order: by name.

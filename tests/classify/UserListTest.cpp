@@ -207,53 +207,5 @@ TEST_F(UserList, ADeepIndexIsFoundAfterWrapping) {
   EXPECT_EQ(keep->UserListIndex, 0);
 }
 
-// ---- a running search -------------------------------------------------------------------------
-
-TEST(SearchWalk, ATakenItemKeepsItsContainerLoaded) {
-  TTempDir dir;
-  std::string path = dir.File("c.ctf");
-  {
-    TCatalogTree builder;
-    TNode* cat = AddCatalog(builder, "C");
-    TNode* d = AddDisk(cat, "D");
-    AddFile(d, "root", 1);
-    TNode* kept = AddFolder(d, "Kept");
-    AddFile(kept, "k1", 1);
-    AddFile(kept, "k2", 2);
-    TNode* released = AddFolder(d, "Released");
-    AddFile(released, "r1", 3);
-    WriteCatalogFile(cat, path, NoProgress());
-  }
-  TCatalogTree tree;
-  TNode* cat = tree.AppendChild(tree.Root(), ReadCatalogFile(path));
-  TNode* kept = cat->Child(0)->Child(0);
-  TNode* released = cat->Child(0)->Child(1);
-  TUserList list(tree);
-  TSearchWalkState walk;
-  list.SetSearchWalk(&walk);
-  auto release = [](TNode* n) { UnloadFiles(n); };
-
-  // The search reads a folder only for itself, the user takes one of its files meanwhile.
-  walk.EnterContainer(kept);
-  LoadFiles(kept);
-  EXPECT_TRUE(walk.MayReleaseFiles());
-  LoadFiles(cat->Child(0));
-  ASSERT_TRUE(list.Add(FirstFile(cat->Child(0)->Record)));  // not the walk's container
-  EXPECT_TRUE(walk.MayReleaseFiles());
-  ASSERT_TRUE(list.Add(FirstFile(kept->Record)->NextFile()));
-  EXPECT_FALSE(walk.MayReleaseFiles());
-  EXPECT_FALSE(walk.LeaveContainer(release));
-  walk.EnterContainer(released);
-  LoadFiles(released);
-  EXPECT_TRUE(walk.LeaveContainer(release));
-  walk.Stop();
-
-  EXPECT_EQ(*ContainerInfo(kept->Record).FilesLoaded, 1);
-  EXPECT_EQ(*ContainerInfo(released->Record).FilesLoaded, 0);
-  ASSERT_EQ(list.Count(), 2);
-  EXPECT_EQ(static_cast<TFileRec*>(list.At(1))->Name(), "k2");
-  EXPECT_EQ(CheckTree(tree), "");
-}
-
 }  // namespace
 }  // namespace tf::test

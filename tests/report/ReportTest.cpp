@@ -128,6 +128,44 @@ TEST(ReportTest, ReportsMatchTheFilesWrittenByHand) {
   }
 }
 
+// Each time the report lets pending events run, the container it reads.
+class TWalkProgress final : public TProgress {
+ public:
+  TNode* walking = nullptr;
+  std::vector<std::string> seen;
+  bool Cancelled() override {
+    seen.push_back(walking ? walking->Caption : "-");
+    return false;
+  }
+};
+
+TEST(ReportTest, WhileASearchRunsTheTreeKeepsItsOrderAndTheReportSaysWhatItReads) {
+  TDesk desk;
+  // Out of order in the tree, as a sort asked for during the run leaves it.
+  std::reverse(desk.docs->Children.begin(), desk.docs->Children.end());
+  for (int i = 0; i < desk.docs->ChildCount(); ++i) desk.docs->Child(i)->Row = i;
+  desk.tree.SearchRunning = true;
+  TReportSettings s;
+  s.Level = FindDetailLevel("Disks and Folders");
+  s.ProgramLine = "Tallowfen 9.9.9";
+  TReportColumns columns;
+  std::string unknown;
+  ASSERT_TRUE(columns.Choose(DetailLevels[s.Level].ColumnSet, {"Folder name", "Folder size"},
+                             unknown));
+  TStringOutput out;
+  TWalkProgress progress;
+  TReportWriter w(s, columns, out, progress);
+  w.Walking = [&](TNode* n) { progress.walking = n; };
+  w.Head(test::ReportDate);
+  w.BodyFromItem(desk.docs);
+  w.Tail();
+  ExpectSameLines(test::ExpectedReport("folders-together.txt"), out.text);
+  EXPECT_EQ(desk.docs->Child(0)->Caption, "Photos");
+  EXPECT_EQ(progress.seen, (std::vector<std::string>{"Docs", "Letters", "Old", "Photos"}));
+  EXPECT_EQ(progress.walking, nullptr);
+  desk.tree.SearchRunning = false;
+}
+
 TEST(ReportTest, DetailLevelsAndTheChoicesTheyEnable) {
   struct TLevelCase {
     const char* Name;

@@ -34,7 +34,8 @@ class TRecordingHost : public TSearchHost {
   void SetViewCount(int count) override { View = count; }
   bool ContainerShown(TNode* node) override {
     return std::find(ShownContainers.begin(), ShownContainers.end(), node) !=
-           ShownContainers.end();
+               ShownContainers.end() ||
+           FilesListed(node);
   }
 };
 

@@ -289,10 +289,12 @@ TEST_F(SearchOnDisk, TheStraightforwardWalkReleasesNoListAWindowHolds) {
   side->host.ShownContainers.push_back(Node("D1/Shown"));
   // The user list takes an item of "Taken" while the walk is in it (at the status display
   // after the 128th item).
+  TRecordVector userList(TListKind::UserList);
   side->host.OnStatus = [&](const TSearchStatus& s) {
-    if (s.Checked == 128) side->engine.MayReleaseFiles = false;
+    if (s.Checked == 128) userList.Add(FirstFile(Node("D1/Taken")->Record));
   };
   Run(NamePart("nothing"), {false, false});
+  userList.Clear();
   EXPECT_TRUE(Loaded("D1/Shown"));
   EXPECT_TRUE(Loaded("D1/Taken"));
   EXPECT_FALSE(Loaded("D1/Other"));

@@ -111,17 +111,23 @@ TEST_F(SearchThread, NothingToSearchForIsToldOnTheMainThreadAndNothingStarts) {
   EXPECT_EQ(results.Count(), 0);
 }
 
-TEST_F(SearchThread, CatalogsCannotBeClosedWhileARunIsActive) {
+TEST_F(SearchThread, CatalogsCannotBeClosedOrReorderedWhileARunIsActive) {
   TOpenCatalogs catalogs(tree, prompts, NoProgress());
   std::vector<bool> couldClose;
   bool refusedFind = false;
+  bool sortedAtOnce = true;
+  TNode* cat = tree.Catalog(0);
   host.OnStatus = [&](const TSearchStatus&) {
     if (!couldClose.empty()) return;
     couldClose.push_back(catalogs.CanCloseCatalogs());
     refusedFind = !thread->Find(controls, false);  // one run at a time
+    sortedAtOnce = tree.SortChildren(
+        cat, [](const TNode* a, const TNode* b) { return a->Caption > b->Caption; });
   };
   Find();
   EXPECT_EQ(couldClose, std::vector<bool>{false});
+  EXPECT_FALSE(sortedAtOnce);
+  EXPECT_EQ(cat->Child(0)->Caption, "D1");  // in place once the run had ended
   EXPECT_TRUE(refusedFind);
   EXPECT_EQ(prompts.Last()->Title, "Can't close catalog");
   EXPECT_FALSE(thread->Running());

@@ -74,6 +74,42 @@ TEST_F(Tree, FolderPathsAreCachedPerFolder) {
   EXPECT_EQ(GetFolderPath(doom), "\\Renamed\\Doom");
 }
 
+TEST_F(Tree, WhileASearchRunsChildrenAreReorderedOnlyWhenItHasEnded) {
+  // The search thread walks the children lists without a lock.
+  TNode* d1 = cat->Child(0);
+  TNode* d3 = AddDisk(cat, "Shareware 3");
+  AddFolder(d3, "A");
+  AddFolder(d3, "B");
+  auto names = [](TNode* n) {
+    std::vector<std::string> v;
+    for (int i = 0; i < n->ChildCount(); ++i) {
+      EXPECT_EQ(n->Child(i)->Row, i);
+      v.push_back(n->Child(i)->Caption);
+    }
+    return v;
+  };
+  auto byName = [](bool descending) {
+    return [descending](const TNode* a, const TNode* b) {
+      return descending ? a->Caption > b->Caption : a->Caption < b->Caption;
+    };
+  };
+  tree.SearchRunning = true;
+  EXPECT_FALSE(tree.SortChildren(d1, byName(false)));
+  EXPECT_FALSE(tree.SortChildren(d1, byName(true)));  // the last order asked for wins
+  EXPECT_FALSE(tree.SortChildren(d3, byName(true)));
+  EXPECT_FALSE(tree.SortChildren(cat, byName(true)));
+  tree.RunDeferredSorts();  // the run goes on: nothing yet
+  EXPECT_EQ(names(d1), (std::vector<std::string>{"Games", "Tools"}));
+  EXPECT_EQ(names(cat), (std::vector<std::string>{"Shareware 1", "Shareware 2", "Shareware 3"}));
+  DeleteItemNode(d3);  // its order goes with it
+  tree.SearchRunning = false;
+  tree.RunDeferredSorts();
+  EXPECT_EQ(names(d1), (std::vector<std::string>{"Tools", "Games"}));
+  EXPECT_EQ(names(cat), (std::vector<std::string>{"Shareware 2", "Shareware 1"}));
+  EXPECT_TRUE(tree.SortChildren(cat, byName(false)));
+  EXPECT_EQ(names(cat), (std::vector<std::string>{"Shareware 1", "Shareware 2"}));
+}
+
 struct TModifiedObserver : TTreeObserver {
   int Calls = 0;
   void CatalogModifiedChanged(TNode*) override { ++Calls; }
