@@ -40,7 +40,7 @@ set(TF_TARGET_LAYERS
   tf_search=search
   tf_settings=settings
   tf_store_ui=windows tf_scan_ui=windows tf_browse_ui=windows tf_classify_ui=windows
-  tf_report_ui=windows tf_app_ui=windows
+  tf_report_ui=windows tf_search_ui=windows tf_app_ui=windows
   tallowfen-cli=cli
   tf_app_shell=app tallowfen=app tallowfen-desktop-files=app)
 set(TF_FOLDER_LAYERS

@@ -23,6 +23,7 @@
 #include "platform/SettingsStore.h"
 #include "scan/InsertMedia.h"
 #include "scan/Utils.h"
+#include "search/SearchWindows.h"
 
 namespace tf {
 
@@ -77,6 +78,9 @@ TApp::TApp(const TAppServices& services, std::vector<std::string> arguments)
   classify_ = std::make_unique<TClassifyWindows>(TClassifyWindows::TServices{
       *main_, tree_, *services_.Prompts, *progress_, [this] { return Options(); }, &settings});
   classify_->GenerateReport = [this] { main_->ButtonPrintClick(TReportSource::UserList); };
+  // The search window, made when first opened.
+  search_ = std::make_unique<TSearchWindows>(TSearchWindows::TServices{
+      *main_, tree_, *services_.Prompts, [this] { return Options(); }, classify_.get()});
 
   AutoSaveTimer = new QTimer(this);
   AutoSaveTimer->setObjectName(QStringLiteral("AutoSaveTimer"));
@@ -91,6 +95,9 @@ TApp::TApp(const TAppServices& services, std::vector<std::string> arguments)
 TApp::~TApp() {
   if (main_) main_->removeEventFilter(this);
   Shutdown();
+  // The windows that serve the main window go before it.
+  search_.reset();
+  classify_.reset();
 }
 
 TProgress& TApp::Progress() { return *progress_; }
@@ -156,6 +163,7 @@ void TApp::ApplySettings() {
                   SlotFont(o, FontFileList, QApplication::font()),
                   SlotFont(o, FontTips, QToolTip::font()));
   classify_->ApplySettings(o, SlotFont(o, FontProperties, QApplication::font()));
+  search_->ApplySettings(o);
   ApplyAutoSaveSettings();
 }
 
@@ -239,6 +247,7 @@ void TApp::ShowSelection() {
 }
 void TApp::SortItemList() { main_->SortItems(true); }
 void TApp::UpdateCommands() { main_->UpdateActions(true); }
+void TApp::RebuildSearchScope() { search_->RebuildScope(); }
 void TApp::ExpandNode(TNode* node) { main_->ExpandNode(node); }
 void TApp::FocusTree() { main_->FocusTree(); }
 
@@ -289,6 +298,11 @@ void TApp::FirstIdle() {
 bool TApp::CloseRequest() {
   if (shutDown_) return true;
   main_->ShowStatusText(PreparingToCloseText, 2);
+  // A run is cancelled and waited for; one that does not stop keeps the program open.
+  if (!search_->StopForClosing()) {
+    main_->RefreshStatus();
+    return false;
+  }
   if (catalogs_->AskSaveAll() == TAnswer::Cancel) {
     main_->ShowStatusText({}, 0);
     main_->RefreshStatus();
@@ -306,7 +320,9 @@ bool TApp::CloseRequest() {
     notice->show();
     notice->repaint();
   }
-  // The user list goes with the main window, before the catalogs its items belong to.
+  // The search results and the user list go with the main window, before the catalogs their
+  // items belong to.
+  search_->ProgramClosing();
   classify_->ProgramClosing();
   QApplication::processEvents();
   main_->LockUpdates();

@@ -19,6 +19,7 @@ class QTimer;
 namespace tf {
 
 class TClassifyWindows;
+class TSearchWindows;
 class TDrives;
 class TMainForm;
 class TMediaDetector;
@@ -64,6 +65,7 @@ class TApp final : public QObject, public TOpenCatalogsHost {
 
   TMainForm& MainForm() { return *main_; }
   TClassifyWindows& Classify() { return *classify_; }
+  TSearchWindows& Search() { return *search_; }
   TCatalogTree& Tree() { return tree_; }
   TOpenCatalogs& Catalogs() { return *catalogs_; }
   TOptionsForm& OptionsForm() { return *options_; }
@@ -98,6 +100,7 @@ class TApp final : public QObject, public TOpenCatalogsHost {
   void ShowSelection() override;
   void SortItemList() override;
   void UpdateCommands() override;
+  void RebuildSearchScope() override;
   void ExpandNode(TNode* node) override;
   void FocusTree() override;
   void RecentFilesChanged() override;
@@ -124,6 +127,7 @@ class TApp final : public QObject, public TOpenCatalogsHost {
   std::unique_ptr<TMediaDetector> media_;
   std::unique_ptr<TOpenCatalogs> catalogs_;
   std::unique_ptr<TClassifyWindows> classify_;
+  std::unique_ptr<TSearchWindows> search_;
   QPointer<TSplashForm> splash_;
   bool firstIdleDone_ = false;
   bool shutDown_ = false;
