@@ -138,6 +138,47 @@ std::string SyntheticCatalogFile(int disks, int filesPerDisk) {
   return p;
 }
 
+std::string BigFolderCatalogFile(int files) {
+  std::string p = BenchDir() + "/browse-" + std::to_string(files) + ".ctf";
+  if (std::filesystem::exists(p)) return p;
+  TCatalogTree tree;
+  auto* catRec = new TCatalogRec;
+  TNode* cat = tree.AppendChild(tree.Root(), MakeNode("Browse", catRec));
+  auto* disk = new TDiskRec;
+  disk->FileSystem = "EXT4";
+  TNode* diskNode = tree.AppendChild(cat, MakeNode("Archive disk", disk));
+  std::mt19937 rng(42);
+  static const char* stems[] = {"IMG_", "DSC", "track ", "Report ", "invoice-", "setup",
+                                "README", "Notes ", "backup_", "Game Level "};
+  static const char* exts[] = {".jpg", ".JPG", ".mp3", ".pdf", ".docx", ".txt", ".exe",
+                               ".zip", "", ".tar.gz", ".png", ".wav"};
+  for (const char* name : {"Alpha", "Big", "Zulu"}) {
+    auto* folder = new TFolderRec;
+    TNode* node = tree.AppendChild(diskNode, MakeNode(name, folder));
+    if (std::string(name) != "Big") continue;
+    TFileRec* last = nullptr;
+    int64_t total = 0;
+    for (int i = 0; i < files; ++i) {
+      std::string file = std::string(stems[rng() % std::size(stems)]) +
+                         std::to_string(rng() % 1000000) + exts[rng() % std::size(exts)];
+      TFileRec* f = TFileRec::Create(file);
+      f->Size = rng() % 50000000;
+      f->ModifiedTime = (uint32_t(10 + rng() % 40) << 25) | (uint32_t(1 + rng() % 12) << 21) |
+                        (uint32_t(1 + rng() % 28) << 16) | (uint32_t(rng() % 24) << 11) |
+                        (uint32_t(rng() % 60) << 5);
+      f->Attributes = 0x20;
+      f->Node = node;
+      if (rng() % 20 == 0) f->Description.Assign("Description of " + file);
+      LinkFile(folder, last, f);
+      total += f->Size;
+    }
+    folder->FileCount = files;
+    folder->TotalSize = total * SizeScale;
+  }
+  WriteCatalogFile(cat, p, NoProgress());
+  return p;
+}
+
 namespace {
 
 void ListFiles(std::FILE* out, TNode* node, const std::string& path) {

@@ -25,6 +25,11 @@ TNode* BuildSyntheticCatalog(TCatalogTree& tree, const std::string& name, const 
 // The file of a synthetic catalog in BenchDir(), "catalog-DISKSxFILES.ctf", made on first use
 // (seed 1) and kept for later runs.
 std::string SyntheticCatalogFile(int disks, int filesPerDisk);
+// One disk whose folder "Big" (the second of Alpha, Big, Zulu) holds files files of mixed
+// names, types, sizes and dates, a few with descriptions: "browse-FILES.ctf" in BenchDir(),
+// made on first use.
+std::string BigFolderCatalogFile(int files);
+
 // A text listing of a catalog built in memory, one file a line: name, size and the folder as
 // a path ("/Disk 1/GAMES/"), separated by tabs; for comparisons with grep and sort.
 void WriteListing(TNode* catalog, const std::string& path);

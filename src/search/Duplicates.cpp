@@ -83,6 +83,7 @@ void TSearchEngine::RunDuplicates(const TDuplicatesCriteria& criteria, TSearchFo
       if (stop_) break;
       int before = checked_;
       disk_ = disk.Disk;
+      LoadDiskLevels(disk.Disk);
       CollectWalk(disk.Disk, collector);
       checked_ = before;
       ReportProgress(disk.Count);

@@ -1,6 +1,7 @@
 #include "search/Search.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <mutex>
 
@@ -57,11 +58,19 @@ void TSearchEngine::Begin(bool duplicates) {
   total_ = 0;
   collecting_ = true;
   errors_.clear();
+  lastRefresh_ = {};
 }
 
 // ---- progress and results ----------------------------------------------------------------
 
-void TSearchEngine::Refresh() {
+void TSearchEngine::Refresh(bool always) {
+  // Each refresh is a round trip to the main thread (some 40 us): a window that shows the
+  // status at its own pace has the ones between spared.
+  if (options_.StatusIntervalMs > 0) {
+    auto now = std::chrono::steady_clock::now();
+    if (!always && now - lastRefresh_ < std::chrono::milliseconds(options_.StatusIntervalMs)) return;
+    lastRefresh_ = now;
+  }
   main_.Call([this] {
     host_.ShowStatus(Status());
     int count = List().Count();
@@ -71,7 +80,10 @@ void TSearchEngine::Refresh() {
 
 void TSearchEngine::ReportProgress(int k) {
   checked_ += k;
-  if (k >= 2 || checked_ % 128 == 0) Refresh();
+  if (k >= 2)
+    Refresh(true);
+  else if (checked_ % 128 == 0)
+    Refresh(false);
 }
 
 // Files examined without a match, counted as ReportProgress(1) for each would count them: a
@@ -85,7 +97,7 @@ void TSearchEngine::AdvanceRejected(long files) {
     }
     checked_ += int(toNext);
     files -= toNext;
-    Refresh();
+    Refresh(false);
   }
 }
 
@@ -133,24 +145,44 @@ void TSearchEngine::LoadFolderLevels(TNode* folder) {
     std::lock_guard lock(catalog_->StreamLock);
     if (rec->SubfoldersOffset <= 0) return;
   }
-  main_.Call([this, folder] {
-    try {
-      LoadSubfolderTree(folder);
-      return;
-    } catch (const std::exception&) {
+  main_.Call([this, folder] { LoadLevelsBelow(folder); });
+}
+
+// The same for all the folders of a disk's root at once, before the disk is walked: a disk
+// holds a hundred of them and more, and each would be a round trip to the main thread.
+void TSearchEngine::LoadDiskLevels(TNode* disk) {
+  bool any = false;
+  {
+    std::lock_guard lock(catalog_->StreamLock);
+    for (int i = 0; i < disk->ChildCount() && !any; ++i) {
+      TNode* c = disk->Child(i);
+      any = c->Kind() == ikFolder && static_cast<TFolderRec*>(c->Record)->SubfoldersOffset > 0;
     }
-    std::vector<TNode*> pending{folder};
-    while (!pending.empty()) {
-      TNode* n = pending.back();
-      pending.pop_back();
-      try {
-        LoadSubfolders(n);
-      } catch (const std::exception& e) {
-        ReadError(n, e);
-      }
-      for (int i = n->ChildCount(); i-- > 0;) pending.push_back(n->Child(i));
-    }
+  }
+  if (!any) return;
+  main_.Call([this, disk] {
+    for (int i = 0; i < disk->ChildCount(); ++i)
+      if (disk->Child(i)->Kind() == ikFolder) LoadLevelsBelow(disk->Child(i));
   });
+}
+
+void TSearchEngine::LoadLevelsBelow(TNode* folder) {
+  try {
+    LoadSubfolderTree(folder);
+    return;
+  } catch (const std::exception&) {
+  }
+  std::vector<TNode*> pending{folder};
+  while (!pending.empty()) {
+    TNode* n = pending.back();
+    pending.pop_back();
+    try {
+      LoadSubfolders(n);
+    } catch (const std::exception& e) {
+      ReadError(n, e);
+    }
+    for (int i = n->ChildCount(); i-- > 0;) pending.push_back(n->Child(i));
+  }
 }
 
 void TSearchEngine::Release(TNode* node) {
@@ -201,6 +233,7 @@ void TSearchEngine::RunSearch(const TSearchCriteria& criteria, const TSearchScop
       // After each disk the progress is exactly the disk's share, whatever the walk skipped.
       int before = checked_;
       disk_ = disk.Disk;
+      LoadDiskLevels(disk.Disk);
       Walk(disk.Disk);
       checked_ = before;
       ReportProgress(disk.Count);

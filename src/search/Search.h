@@ -11,6 +11,7 @@
 // main thread, which owns the tree, through TMainThread.
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -104,6 +105,9 @@ struct TSearchOptions {
   // records, test them, and release the list again when nothing in it was found (the
   // straightforward walk, for comparison).
   bool ReadListsInPlace = true;
+  // The least time between two status displays in the middle of a disk; 0: every 128 items.
+  // The display at the end of each disk comes always, so the last state is never skipped.
+  int StatusIntervalMs = 0;
 };
 
 class TSearchEngine {
@@ -159,9 +163,13 @@ class TSearchEngine {
 
   void ReportProgress(int k);
   void AdvanceRejected(long files);
-  void Refresh();
+  // The status display on the main thread; unless always, not within the options'
+  // StatusIntervalMs of the last one.
+  void Refresh(bool always);
   void AddFound(TItemRec* rec, int group = -1);
   void LoadFolderLevels(TNode* folder);
+  void LoadDiskLevels(TNode* disk);
+  void LoadLevelsBelow(TNode* folder);  // on the main thread
   void ReadError(TNode* node, const std::exception& e);
 
   void Walk(TNode* node);
@@ -189,6 +197,7 @@ class TSearchEngine {
   int found_ = 0;
   bool collecting_ = false;
   TSearchOptions options_;
+  std::chrono::steady_clock::time_point lastRefresh_{};
   std::optional<TMatcher> matcher_;
   TDuplicatesCriteria dupCriteria_;
   TSearchFor searchFor_ = TSearchFor::FilesAndFolders;

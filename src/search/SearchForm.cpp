@@ -377,6 +377,11 @@ TSearchForm::TSearchForm(THost host, QWidget* parent) : QMainWindow(parent), hos
     if (statusPending_ && Running()) ShowRunStatus(pending_);
     statusPending_ = false;
   });
+  rowsTimer_ = new QTimer(this);
+  rowsTimer_->setSingleShot(true);
+  connect(rowsTimer_, &QTimer::timeout, this, [this] {
+    if (Running()) ShowRows();
+  });
 
   FillFileTypes();
   host_.Tree.AddObserver(this);
@@ -1167,6 +1172,7 @@ void TSearchForm::BtnFindClick() {
   TSearchControls k = Controls();
   TSearchOptions options = SearchOptions;
   options.ArchivesAsFiles = ArchivesAsFiles();
+  options.StatusIntervalMs = StatusIntervalMs;
   bool started = thread_->Find(k, duplicates_, options);
   // The sizes as the run read them (1.5 MB shows as 1536 KB).
   for (auto [edit, units, field] : {std::tuple{SizeValue1, SizeUnits1, &k.SizeValue1},
@@ -1187,6 +1193,8 @@ void TSearchForm::BtnFindClick() {
   FoundList->header()->setSortIndicatorShown(false);
   statusClock_.invalidate();
   statusPending_ = false;
+  rowsClock_.invalidate();
+  pendingRows_ = Model->Rows();
   UpdateButtons();
   ShowProgress(true);
   UpdateModeButtons();
@@ -1277,7 +1285,22 @@ void TSearchForm::ShowRunStatus(const TSearchStatus& status) {
 int TSearchForm::ViewCount() { return Model->Rows(); }
 
 void TSearchForm::SetViewCount(int count) {
-  Model->SetRows(count);
+  // Each new count lays the list view out anew, which costs in proportion to its rows: the
+  // first rows show at once, more follow at the status display's pace, and the end of the
+  // run shows them all.
+  pendingRows_ = count;
+  if (Model->Rows() > 0 && rowsClock_.isValid() && rowsClock_.elapsed() < StatusIntervalMs) {
+    if (!rowsTimer_->isActive())
+      rowsTimer_->start(std::max<int>(1, StatusIntervalMs - int(rowsClock_.elapsed())));
+    return;
+  }
+  ShowRows();
+}
+
+void TSearchForm::ShowRows() {
+  rowsClock_.start();
+  if (pendingRows_ <= Model->Rows()) return;
+  Model->SetRows(pendingRows_);
   UpdateButtons();
 }
 
@@ -1291,6 +1314,8 @@ bool TSearchForm::ContainerShown(TNode* container) {
 void TSearchForm::SearchEnded() {
   statusTimer_->stop();
   statusPending_ = false;
+  rowsTimer_->stop();
+  rowsClock_.invalidate();
   Model->SetRows(Current().Count());
   Animation->Stop();
   ShowProgress(false);

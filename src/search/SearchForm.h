@@ -202,7 +202,8 @@ class TSearchForm final : public QMainWindow, public TSearchHost, public TTreeOb
 
   // How the next runs read the catalogs (tests set the straightforward walk).
   TSearchOptions SearchOptions;
-  // The least time between two status displays of a run; the last one always shows.
+  // The least time between two status displays of a run, and between two counts of rows the
+  // list view takes; the last of each always shows.
   int StatusIntervalMs = 40;
 
   // Pages, in order.
@@ -355,6 +356,7 @@ class TSearchForm final : public QMainWindow, public TSearchHost, public TTreeOb
   void LayoutWindow();
   void LayoutStatusPanels();
   void ShowRunStatus(const TSearchStatus& status);
+  void ShowRows();
   void ShowProgress(bool on);
   void ReselectRecords(const std::vector<TItemRec*>& selected, TItemRec* focused);
   void ListPacked();
@@ -385,6 +387,10 @@ class TSearchForm final : public QMainWindow, public TSearchHost, public TTreeOb
   QTimer* statusTimer_ = nullptr;
   TSearchStatus pending_;
   bool statusPending_ = false;
+  // The rows the run has given and the view does not show yet; likewise paced.
+  QElapsedTimer rowsClock_;
+  QTimer* rowsTimer_ = nullptr;
+  int pendingRows_ = 0;
   bool scopeRebuildPending_ = false;
   int scopeRemoving_ = 0;
 };

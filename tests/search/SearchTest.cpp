@@ -330,12 +330,27 @@ TEST_F(SearchOnDisk, ProgressIsShownEvery128ItemsAndAtEachDisksEnd) {
   }
   Save(build);
   TSearchCriteria c = NamePart("f1");
-  Run(c);
-  std::vector<int> checked;
-  for (const auto& s : side->host.Shown) checked.push_back(s.Checked);
-  // 128 in the first disk, then its share (300); 384 in the second, then 600.
-  EXPECT_EQ(checked, (std::vector<int>{128, 300, 384, 600}));
-  EXPECT_EQ(side->host.Shown.back().Found, 2 * 111);  // f1, f10..f19, f100..f199
+  struct Case {
+    int IntervalMs;
+    std::vector<int> Checked;
+  } cases[] = {
+      // 128 in the first disk, then its share (300); 384 in the second, then 600.
+      {0, {128, 300, 384, 600}},
+      // A window that shows the status at its own pace (an hour, here) gets the first one and
+      // every disk's end, the last state included.
+      {3600 * 1000, {128, 300, 600}},
+  };
+  for (const Case& k : cases) {
+    side->results.Clear();
+    side->host.Shown.clear();
+    TSearchOptions options;
+    options.StatusIntervalMs = k.IntervalMs;
+    Run(c, options);
+    std::vector<int> checked;
+    for (const auto& s : side->host.Shown) checked.push_back(s.Checked);
+    EXPECT_EQ(checked, k.Checked) << k.IntervalMs;
+    EXPECT_EQ(side->host.Shown.back().Found, 2 * 111);  // f1, f10..f19, f100..f199
+  }
 }
 
 TEST_F(SearchOnDisk, ASaveDuringTheRunMovesNoListUnderTheSearch) {
