@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -37,6 +38,14 @@ std::string ReadBytes(const std::string& path) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (auto& e : std::filesystem::directory_iterator(folder))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
@@ -196,6 +205,20 @@ std::string DescribeTree(TNode* node) {
   std::ostringstream out;
   Describe(node, 0, out);
   return out.str();
+}
+
+std::string Shown(const TPromptRecord& r) {
+  if (r.Kind != TPromptRecord::Message)
+    return (r.Kind == TPromptRecord::Open ? "open: " : "save: ") + r.Title + " | " + r.Text;
+  static const char* const buttons[] = {"Ok", "OkCancel", "YesNo", "YesNoCancel", "RetryCancel"};
+  static const char* const icons[] = {"None", "Information", "Question", "Warning", "Error"};
+  return r.Title + " | " + r.Text + " | " + buttons[int(r.Buttons)] + " | " + icons[int(r.Icon)];
+}
+
+std::vector<std::string> Shown(const TScriptedPrompts& prompts) {
+  std::vector<std::string> out;
+  for (const TPromptRecord& r : prompts.Log) out.push_back(Shown(r));
+  return out;
 }
 
 TCliProcess::TCliProcess(const std::vector<std::string>& args, const TCliSetup& setup)

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ScriptedPrompts.h"
 #include "store/LoadSave.h"
 #include "store/Tree.h"
 
@@ -29,6 +30,8 @@ class TTempDir {
 };
 
 std::string ReadBytes(const std::string& path);
+// The names in a folder, sorted.
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder);
 void WriteBytes(const std::string& path, const std::string& bytes);
 
 // Catalogs in memory, as a scan would build them (disks changed, lists loaded).
@@ -49,6 +52,12 @@ std::string CheckTree(TCatalogTree& tree);
 // Loads every level and list below node and describes every stored field, one item a line,
 // so that two catalogs can be compared as text.
 std::string DescribeTree(TNode* node);
+
+// A message as the user saw it, in one line, so that one comparison checks all of it:
+// "Title | Text | YesNo | Question"; a file chooser as "save: Title | proposed file".
+std::string Shown(const TPromptRecord& r);
+// Every message and chooser shown so far, in order.
+std::vector<std::string> Shown(const TScriptedPrompts& prompts);
 
 struct TCliResult {
   int Status = -1;  // the exit status; -1 when a signal ended the process
