@@ -114,10 +114,8 @@ TEST_F(Setup, DeletingAStoredCategoryAsksFirst) {
   setup.Open(cat);
   prompts.Answers = {TAnswer::No, TAnswer::Yes};
   EXPECT_FALSE(setup.Delete(1));
-  ASSERT_EQ(prompts.Log.size(), 1u);
-  EXPECT_EQ(prompts.Log[0].Title, "Warning");
-  EXPECT_EQ(prompts.Log[0].Text, DeleteCategoryText);
-  EXPECT_EQ(prompts.Log[0].Buttons, TButtons::YesNo);
+  EXPECT_EQ(Shown(prompts),
+            std::vector<std::string>{"Warning | " + std::string(DeleteCategoryText) + " | YesNo | Warning"});
   EXPECT_FALSE(setup.Dirty());
   // The entry at the same place is selected afterwards, or the new last one.
   EXPECT_TRUE(setup.Delete(1));
@@ -174,9 +172,8 @@ TEST_F(Setup, CancelAfterSwitchingRestoresEveryCatalog) {
 
   prompts.Answers = {TAnswer::No};
   EXPECT_FALSE(setup.Cancel());
-  EXPECT_EQ(prompts.Last()->Title, "Discard Changes?");
-  EXPECT_EQ(prompts.Last()->Text, "Do you really want to discard all changes?");
-  EXPECT_EQ(prompts.Last()->Icon, TIcon::Question);
+  EXPECT_EQ(Shown(*prompts.Last()),
+            "Discard Changes? | Do you really want to discard all changes? | YesNo | Question");
   EXPECT_EQ(Rec(b).FlagNames[0].Str(), "Watched");  // still open, nothing restored
   prompts.Answers = {TAnswer::Yes};
   EXPECT_TRUE(setup.Cancel());
@@ -249,8 +246,8 @@ TEST_F(Setup, CopyFromAddsMissingNamesUpToTheLimit) {
   Rec(b).Categories = {{"Tools", 1}, {"Games", 2}, {"Music", 3}};
   setup.Open(a);
   setup.CopyFrom(2);
-  EXPECT_EQ(prompts.Last()->Text, NoCategoriesToCopyText);
-  EXPECT_EQ(prompts.Last()->Title, "Information");
+  EXPECT_EQ(Shown(*prompts.Last()),
+            "Information | " + std::string(NoCategoriesToCopyText) + " | Ok | Information");
   EXPECT_FALSE(setup.Dirty());
   setup.CopyFrom(1);
   EXPECT_EQ(Names(), (std::vector<std::string>{"Games=5", "Music=2", "Tools=1"}));
