@@ -160,9 +160,8 @@ TEST_F(Scan, RecordsFoldersFilesSizesTimesAndVolumeData) {
   ASSERT_EQ(disk->ChildCount(), 2);
   EXPECT_EQ(disk->Child(0)->Caption, "Games");
   EXPECT_EQ(disk->Child(1)->Caption, "Zeta");
-  std::vector<std::string> names;
-  for (TFileRec* f : Files(disk)) names.emplace_back(f->Name());
-  EXPECT_EQ(names, (std::vector<std::string>{"Alpha.bat", "Empty.dat", "One.dat", "Two.dat"}));
+  EXPECT_EQ(FileNames(disk),
+            (std::vector<std::string>{"Alpha.bat", "Empty.dat", "One.dat", "Two.dat"}));
 
   TNode* games = At(disk, "Games");
   EXPECT_EQ(Folder(games)->TotalSize, (4096 + 8192 + 2) * SizeScale);
@@ -226,15 +225,10 @@ TEST_F(Scan, NamesAndLabelsKeepTheirCaseOnCaseSensitiveVolumes) {
   TNode* insensitive = Scanned();
   drives.Find('D')->CaseInsensitive = false;
   TNode* sensitive = Scanned();
-  auto names = [](TNode* disk) {
-    std::vector<std::string> out;
-    for (TFileRec* f : Files(disk)) out.emplace_back(f->Name());
-    return out;
-  };
-  EXPECT_EQ(names(insensitive),
+  EXPECT_EQ(FileNames(insensitive),
             (std::vector<std::string>{"MyFile.TXT", "Readme.txt", "A\xEF\x81\x9C" "b",
                                       "Autoexec.bat", "\xC3\x89t\xC3\xA9.txt"}));
-  EXPECT_EQ(names(sensitive), (std::vector<std::string>{"MyFile.TXT", "README.TXT",
+  EXPECT_EQ(FileNames(sensitive), (std::vector<std::string>{"MyFile.TXT", "README.TXT",
                                                         "a\xEF\x81\x9C" "b", "autoexec.bat",
                                                         "\xC3\x89T\xC3\x89.TXT"}));
   EXPECT_EQ(Disk(insensitive)->VolumeLabel, "Testdisk");

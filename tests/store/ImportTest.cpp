@@ -57,11 +57,7 @@ struct TImportRun {
   ~TImportRun() { FreeDetachedNode(std::move(catalog)); }
 };
 
-std::vector<std::string> FileNames(const TNode* container) {
-  std::vector<std::string> names;
-  for (TFileRec* f : test::Files(container)) names.emplace_back(f->Name());
-  return names;
-}
+using test::FileNames;
 using Names = std::vector<std::string>;
 
 TEST(ImportCheckTest, WhatTheWindowShowsForADatabase) {

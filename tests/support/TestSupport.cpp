@@ -120,6 +120,12 @@ std::vector<TFileRec*> Files(const TNode* container) {
   return files;
 }
 
+std::vector<std::string> FileNames(const TNode* container) {
+  std::vector<std::string> names;
+  for (TFileRec* f : Files(container)) names.emplace_back(f->Name());
+  return names;
+}
+
 static void CheckNode(const TNode* node, std::ostringstream& why) {
   for (int i = 0; i < node->ChildCount(); ++i) {
     const TNode* c = node->Child(i);

@@ -44,6 +44,7 @@ TNode* AddFolder(TNode* parent, const std::string& name, int64_t totalBytes = 0)
 TFileRec* AddFile(TNode* container, const std::string& name, uint32_t size = 0,
                   const std::string& description = {});
 std::vector<TFileRec*> Files(const TNode* container);
+std::vector<std::string> FileNames(const TNode* container);
 
 // Every node's record points back at it, rows match positions, file records point at their
 // container's node, list back-indices match. Empty when all holds, else what is wrong.
