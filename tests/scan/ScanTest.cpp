@@ -143,16 +143,11 @@ TEST_F(Scan, RecordsFoldersFilesSizesTimesAndVolumeData) {
   EXPECT_EQ(disk, catalog->Child(catalog->ChildCount() - 1));
   EXPECT_EQ(catalogs.Selected(), disk);
   EXPECT_EQ(static_cast<TCatalogRec*>(catalog->Record)->Modified, 1);
-  TDiskRec* d = Disk(disk);
-  EXPECT_EQ(d->Changed, 1);
-  EXPECT_TRUE(HasFlag(d, SearchScope));
-  EXPECT_EQ(d->VolumeLabel, "Testdisk");
-  EXPECT_EQ(d->SerialNumber, 0x12345678u);
-  EXPECT_EQ(d->LastUpdate, 45000.5);
-  EXPECT_EQ(d->TotalFiles, 7);
-  EXPECT_EQ(d->TotalFolders, 3);  // the root does not count
-  EXPECT_EQ(d->FileCount, 4);
-  EXPECT_EQ(d->ScanFlags, 0);
+  // Seven files, three folders (the root does not count), four of the files in the root.
+  EXPECT_EQ(DescribeDisk(*Disk(disk)), "k35 m5 s0 512/8/0 files7 arc0 folders3 clusters1000/100 "
+                                       "t45000.5 serial305419896 u0 [Testdisk] [FAT] -");
+  EXPECT_EQ(Disk(disk)->FileCount, 4);
+  EXPECT_EQ(Disk(disk)->Changed, 1);
   EXPECT_EQ(r.Files, 7);
   EXPECT_EQ(r.Folders, 3);
 

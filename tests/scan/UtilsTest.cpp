@@ -167,18 +167,10 @@ TEST_F(MediaTest, ReadVolumeInfoFillsTheDisk) {
   d.Volume.MaxComponentLength = 12;
   TDiskRec disk;
   detector.ReadVolumeInfo('a', disk);
-  EXPECT_EQ(disk.MediaType, 7);
-  EXPECT_EQ(disk.VolumeLabel, "Work disk");
-  EXPECT_EQ(disk.FileSystem, "FAT12-LO");
-  EXPECT_EQ(disk.SerialNumber, 0x1A2B3C4Du);
-  EXPECT_EQ(disk.MaxComponentLength, 12);
-  EXPECT_TRUE(HasFlag(&disk, CompressedVolume));
-  EXPECT_DOUBLE_EQ(disk.LastUpdate, 45000.25);
-  // The system's own geometry (not FAT32 or CDFS): taken as it is.
-  EXPECT_EQ(disk.BytesPerSector, 512);
-  EXPECT_EQ(disk.SectorsPerCluster, 1);
-  EXPECT_EQ(disk.TotalClusters, 2847);
-  EXPECT_EQ(disk.FreeClusters, 100);
+  // Compressed and in the search scope; the system's own geometry (not FAT32 or CDFS) taken
+  // as it is.
+  EXPECT_EQ(test::DescribeDisk(disk), "k51 m7 s0 512/1/12 files0 arc0 folders0 clusters2847/100 "
+                                      "t45000.25 serial439041101 u0 [Work disk] [FAT12-LO] -");
 }
 
 TEST_F(MediaTest, ReadVolumeInfoStartsFromAnEmptyDisk) {
@@ -194,17 +186,10 @@ TEST_F(MediaTest, ReadVolumeInfoStartsFromAnEmptyDisk) {
   disk.Description.Assign("old");
   SetFlag(&disk, CompressedVolume, true);
   detector.ReadVolumeInfo('C', disk);
-  EXPECT_EQ(disk.TotalFiles, 0);
-  EXPECT_EQ(disk.TotalFolders, 0);
-  EXPECT_EQ(disk.ArchiveFiles, 0);
-  EXPECT_EQ(disk.UserByte, 0);
-  EXPECT_EQ(disk.ScanFlags, 0);
+  EXPECT_EQ(test::DescribeDisk(disk), "k35 m5 s0 512/1/255 files0 arc0 folders0 clusters2847/100 "
+                                      "t45000.25 serial7 u0 [Sys] [FAT] -");
   EXPECT_EQ(disk.BlockOffset, -1);
   EXPECT_EQ(disk.Changed, 1);
-  EXPECT_TRUE(disk.Description.Empty());
-  EXPECT_FALSE(HasFlag(&disk, CompressedVolume));
-  EXPECT_TRUE(HasFlag(&disk, SearchScope));
-  EXPECT_EQ(disk.VolumeLabel, "Sys");
 }
 
 TEST_F(MediaTest, UnreadableVolumeIsUnknown) {
@@ -213,11 +198,8 @@ TEST_F(MediaTest, UnreadableVolumeIsUnknown) {
   TDiskRec disk;
   SetFlag(&disk, CompressedVolume, true);
   detector.ReadVolumeInfo('D', disk);
-  EXPECT_EQ(disk.VolumeLabel, "(unknown)");
-  EXPECT_EQ(disk.FileSystem, "unknown");
-  EXPECT_EQ(disk.SerialNumber, 0u);
-  EXPECT_FALSE(HasFlag(&disk, CompressedVolume));
-  EXPECT_EQ(disk.MediaType, 5);
+  EXPECT_EQ(test::DescribeDisk(disk), "k35 m5 s0 512/1/0 files0 arc0 folders0 clusters2847/100 "
+                                      "t45000.25 serial0 u0 [(unknown)] [unknown] -");
 }
 
 TEST_F(MediaTest, CapacityAboveTwoGigabytesSurvivesTheRecord) {

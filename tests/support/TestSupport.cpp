@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iomanip>
 #include <random>
 #include <sstream>
 
@@ -161,10 +162,23 @@ std::string CheckTree(TCatalogTree& tree) {
   return why.str();
 }
 
+static std::string DescribedText(const TText& t) { return t ? "[" + t.Str() + "]" : "-"; }
+
+std::string DescribeDisk(const TDiskRec& d) {
+  std::ostringstream out;
+  out << std::setprecision(15) << "k" << int(d.KindFlags & ~FileBlock) << " m" << int(d.MediaType)
+      << " s" << int(d.ScanFlags) << " " << d.BytesPerSector << "/" << d.SectorsPerCluster << "/"
+      << d.MaxComponentLength << " files" << d.TotalFiles << " arc" << d.ArchiveFiles
+      << " folders" << d.TotalFolders << " clusters" << d.TotalClusters << "/" << d.FreeClusters
+      << " t" << d.LastUpdate << " serial" << d.SerialNumber << " u" << int(d.UserByte) << " ["
+      << d.VolumeLabel << "] [" << d.FileSystem << "] " << DescribedText(d.Description);
+  return out.str();
+}
+
 static void Describe(TNode* node, int depth, std::ostringstream& out) {
   TItemRec* rec = node->Record;
   std::string indent(std::size_t(depth) * 2, ' ');
-  auto desc = [](const TText& t) { return t ? "[" + t.Str() + "]" : std::string("-"); };
+  auto desc = DescribedText;
   switch (KindOf(rec)) {
     case ikCatalog: {
       auto* c = static_cast<TCatalogRec*>(rec);
@@ -174,17 +188,10 @@ static void Describe(TNode* node, int depth, std::ostringstream& out) {
       out << "\n";
       break;
     }
-    case ikDisk: {
-      auto* d = static_cast<TDiskRec*>(rec);
-      out << indent << "disk " << node->Caption << " k" << int(d->KindFlags & ~FileBlock) << " m"
-          << int(d->MediaType) << " s" << int(d->ScanFlags) << " " << d->BytesPerSector << "/"
-          << d->SectorsPerCluster << "/" << d->MaxComponentLength << " files" << d->TotalFiles
-          << " arc" << d->ArchiveFiles << " folders" << d->TotalFolders << " clusters"
-          << d->TotalClusters << "/" << d->FreeClusters << " t" << d->LastUpdate << " serial"
-          << d->SerialNumber << " u" << int(d->UserByte) << " [" << d->VolumeLabel << "] ["
-          << d->FileSystem << "] " << desc(d->Description) << "\n";
+    case ikDisk:
+      out << indent << "disk " << node->Caption << " " << DescribeDisk(*static_cast<TDiskRec*>(rec))
+          << "\n";
       break;
-    }
     case ikFolder: {
       auto* f = static_cast<TFolderRec*>(rec);
       out << indent << "folder " << node->Caption << " k" << int(f->KindFlags & ~FileBlock) << " "

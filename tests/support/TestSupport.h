@@ -53,6 +53,8 @@ std::string CheckTree(TCatalogTree& tree);
 // Loads every level and list below node and describes every stored field, one item a line,
 // so that two catalogs can be compared as text.
 std::string DescribeTree(TNode* node);
+// The same of one disk record's own fields, on one line.
+std::string DescribeDisk(const TDiskRec& disk);
 
 // A message as the user saw it, in one line, so that one comparison checks all of it:
 // "Title | Text | YesNo | Question"; a file chooser as "save: Title | proposed file".
