@@ -38,7 +38,7 @@ void TTerminalProgress::Draw(bool now) {
   last_ = t;
   std::string line = caption_;
   if (total_ > 0) {
-    int64_t pct = std::min<int64_t>(100, done_ * 100 / total_);
+    int64_t pct = std::clamp<int64_t>(done_ * 100 / total_, 0, 100);
     int filled = int(pct / 5);
     line += " [" + std::string(std::size_t(filled), '#') +
             std::string(std::size_t(20 - filled), '.') + "] " + std::to_string(pct) + "%";

@@ -361,7 +361,12 @@ std::unique_ptr<TNode> ReadCatalogFile(const std::string& path) {
   return node;
 }
 
-void LoadSubfolders(TNode* node) {
+namespace {
+
+// Reads what lies below a folder whose subfolders are still in the file: one level
+// (ReadFolderLevel) or the whole tree (ReadFolderTree), and hangs it under the node.
+template <typename TReadBelow>
+void LoadBelow(TNode* node, TReadBelow readBelow) {
   if (!node || !node->Record || KindOf(node->Record) != ikFolder) return;
   auto* folder = static_cast<TFolderRec*>(node->Record);
   if (folder->SubfoldersOffset <= 0) return;
@@ -376,7 +381,7 @@ void LoadSubfolders(TNode* node) {
   TBlockRange block{disk->BlockOffset, disk->BlockOffset + disk->BlockLength};
   TRecordReader r(*cat->Stream);
   r.Seek(block.Start + folder->SubfoldersOffset);
-  auto nodes = ReadFolderLevel(r, level, block);
+  auto nodes = readBelow(r, level, block);
   folder->SubfoldersOffset = -folder->SubfoldersOffset;
   node->HasButton = false;
   if (TCatalogTree* tree = TreeOf(node)) {
@@ -390,33 +395,18 @@ void LoadSubfolders(TNode* node) {
   }
 }
 
+}  // namespace
+
+void LoadSubfolders(TNode* node) {
+  LoadBelow(node, [](TRecordReader& r, int level, const TBlockRange& block) {
+    return ReadFolderLevel(r, level, block);
+  });
+}
+
 void LoadSubfolderTree(TNode* node) {
-  if (!node || !node->Record || KindOf(node->Record) != ikFolder) return;
-  auto* folder = static_cast<TFolderRec*>(node->Record);
-  if (folder->SubfoldersOffset <= 0) return;
-  TNode* diskNode = DiskNodeOf(node);
-  TCatalogRec* cat = CatalogOf(node);
-  if (!diskNode || !cat) return;
-  std::lock_guard lock(cat->StreamLock);
-  if (!cat->Stream || folder->SubfoldersOffset <= 0) return;
-  auto* disk = static_cast<TDiskRec*>(diskNode->Record);
-  int level = FolderDepth(node) + 1;
-  if (level > MaxFolderLevel || folder->SubfoldersOffset >= disk->BlockLength) StructureError();
-  TBlockRange block{disk->BlockOffset, disk->BlockOffset + disk->BlockLength};
-  TRecordReader r(*cat->Stream);
-  r.Seek(block.Start + folder->SubfoldersOffset);
-  auto nodes = ReadFolderTree(r, level, block);
-  folder->SubfoldersOffset = -folder->SubfoldersOffset;
-  node->HasButton = false;
-  if (TCatalogTree* tree = TreeOf(node)) {
-    tree->AppendChildren(node, std::move(nodes));
-  } else {
-    for (auto& n : nodes) {
-      n->Parent = node;
-      n->Row = node->ChildCount();
-      node->Children.push_back(std::move(n));
-    }
-  }
+  LoadBelow(node, [](TRecordReader& r, int level, const TBlockRange& block) {
+    return ReadFolderTree(r, level, block);
+  });
 }
 
 namespace {

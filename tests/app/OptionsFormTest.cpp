@@ -23,6 +23,10 @@ using namespace tf;
 class OptionsFormTest : public QObject {
   Q_OBJECT
 
+  std::unique_ptr<TMemorySettings> store_;
+  std::unique_ptr<TScriptedPrompts> prompts_;
+  std::unique_ptr<TOptionsForm> form_;
+
   // Runs `inside` while the modal window is open, then presses the named button.
   bool OpenAndPress(TOptionsForm& form, TOptionsForm::TPage page, std::function<void()> inside,
                     const char* button) {
@@ -40,10 +44,15 @@ class OptionsFormTest : public QObject {
   }
 
  private Q_SLOTS:
+  void init() {
+    store_ = std::make_unique<TMemorySettings>();
+    prompts_ = std::make_unique<TScriptedPrompts>();
+    form_ = std::make_unique<TOptionsForm>(*store_, *prompts_, TFontDefaults{});
+  }
+  void cleanup() { form_.reset(); }
+
   void LooksTidyOnEveryPage() {
-    TMemorySettings store;
-    TScriptedPrompts prompts;
-    TOptionsForm form(store, prompts, TFontDefaults{});
+    TOptionsForm& form = *form_;
     form.show();
     auto* pages = Find<QTabWidget>(form, "");
     for (int i = 0; i < pages->count(); ++i) {
@@ -55,9 +64,7 @@ class OptionsFormTest : public QObject {
   }
 
   void OpensOnTheChosenPageAndCancelRestores() {
-    TMemorySettings store;
-    TScriptedPrompts prompts;
-    TOptionsForm form(store, prompts, TFontDefaults{});
+    TOptionsForm& form = *form_;
     QSignalSpy applied(&form, &TOptionsForm::SettingsApplied);
     int page = -1;
     bool accepted = OpenAndPress(form, TOptionsForm::PageAutoLoad, [&] {
@@ -72,13 +79,11 @@ class OptionsFormTest : public QObject {
     QVERIFY(form.Options().ShowPrevCheck);
     QVERIFY(!Find<QCheckBox>(form, "AutoloadCheck")->isChecked());
     // Opening wrote the settings first.
-    QVERIFY(store.ReadBinary("Settings").has_value());
+    QVERIFY(store_->ReadBinary("Settings").has_value());
   }
 
   void OkAppliesOnlyWhatChanged() {
-    TMemorySettings store;
-    TScriptedPrompts prompts;
-    TOptionsForm form(store, prompts, TFontDefaults{});
+    TOptionsForm& form = *form_;
     QSignalSpy applied(&form, &TOptionsForm::SettingsApplied);
     QVERIFY(OpenAndPress(form, TOptionsForm::PageGeneral, [] {}, "OKBtn"));
     QCOMPARE(applied.count(), 0);
@@ -92,9 +97,7 @@ class OptionsFormTest : public QObject {
   }
 
   void ApplyWritesAndCancelKeepsWhatWasApplied() {
-    TMemorySettings store;
-    TScriptedPrompts prompts;
-    TOptionsForm form(store, prompts, TFontDefaults{});
+    TOptionsForm& form = *form_;
     QSignalSpy applied(&form, &TOptionsForm::SettingsApplied);
     OpenAndPress(form, TOptionsForm::PageGeneral, [&] {
       Find<QSpinBox>(form, "AutoSaveEdit")->setValue(240);
@@ -103,18 +106,17 @@ class OptionsFormTest : public QObject {
     }, "CancelBtn");
     QCOMPARE(applied.count(), 1);
     QCOMPARE(form.Options().AutoSaveEdit, 240);
-    QCOMPARE(LoadSettings(store).Options.AutoSaveEdit, 240);
+    QCOMPARE(LoadSettings(*store_).Options.AutoSaveEdit, 240);
   }
 
   void AutoloadListRefusesAFileListedTwice() {
     test::TTempDir dir;
     test::WriteBytes(dir.File("a.ctf"), "x");
     std::filesystem::create_directory(dir.File("sub"));
-    TMemorySettings store;
-    TScriptedPrompts prompts;
+    TOptionsForm& form = *form_;
+    TScriptedPrompts& prompts = *prompts_;
     prompts.OpenChoices.push_back(std::vector<std::string>{dir.File("a.ctf")});
     prompts.OpenChoices.push_back(std::vector<std::string>{dir.File("sub/../a.ctf")});
-    TOptionsForm form(store, prompts, TFontDefaults{});
     OpenAndPress(form, TOptionsForm::PageAutoLoad, [&] {
       auto* add = Find<QPushButton>(form, "AutoloadAddBtn");
       QTest::mouseClick(add, Qt::LeftButton);
@@ -128,9 +130,7 @@ class OptionsFormTest : public QObject {
   }
 
   void MaskListMovesAndDeletes() {
-    TMemorySettings store;
-    TScriptedPrompts prompts;
-    TOptionsForm form(store, prompts, TFontDefaults{});
+    TOptionsForm& form = *form_;
     OpenAndPress(form, TOptionsForm::PageDescriptions, [&] {
       auto* list = Find<QListWidget>(form, "DescList");
       list->setCurrentRow(3);  // *.TXT
@@ -144,9 +144,7 @@ class OptionsFormTest : public QObject {
   }
 
   void FontSlotsKeepTheirOwnChoice() {
-    TMemorySettings store;
-    TScriptedPrompts prompts;
-    TOptionsForm form(store, prompts, TFontDefaults{});
+    TOptionsForm& form = *form_;
     QVERIFY(form.Options().Fonts[FontProperties].UseCustom);
     QVERIFY(!form.Options().Fonts[FontCatalogTree].UseCustom);
     OpenAndPress(form, TOptionsForm::PageFonts, [&] {

@@ -184,10 +184,8 @@ TEST_F(SetCategories, ApplyingToManyAsksFirst) {
   Open({a, folder->Record});
   window.SetCategoryChecked(EntryOf("Games"), true);
   EXPECT_FALSE(window.Apply(shown, prompts));  // unscripted: No
-  ASSERT_EQ(prompts.Log.size(), 1u);
-  EXPECT_EQ(prompts.Log[0].Title, "Apply Changes");
-  EXPECT_EQ(prompts.Log[0].Text, ApplyChangesText);
-  EXPECT_EQ(prompts.Log[0].Icon, TIcon::Information);
+  EXPECT_EQ(Shown(prompts), std::vector<std::string>{"Apply Changes | " + std::string(ApplyChangesText) +
+                                                      " | YesNo | Information"});
   EXPECT_EQ(a->CategoryFlags, 0);
   prompts.Answers = {TAnswer::Yes};
   ASSERT_TRUE(window.Apply(shown, prompts));

@@ -14,6 +14,21 @@ uint32_t Dos(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
   return EncodeDosDateTime({y, mo, d, h, mi, s});
 }
 
+// A page's texts in the window's order, for one comparison per page.
+using Texts = std::vector<std::string>;
+Texts Fields(const TFilePageInfo& f) {
+  return {f.Name,    f.TypeName,        f.Size,     f.Modified, f.CreatedCaption,
+          f.Created, f.AccessedCaption, f.Accessed, f.DiskName, f.Location};
+}
+Texts Fields(const TFolderPageInfo& f) {
+  return {f.Caption, f.TypeName, f.SizeCaption, f.Size, f.Created, f.Modified, f.Location,
+          f.DescriptionCaption};
+}
+Texts Fields(const TDiskPageInfo& d) {
+  return {d.Name,      d.VolumeLabel, d.MediaTypeName, d.Serial,
+          d.Capacity,  d.FreeSpace,   d.CatalogName,   d.Updated};
+}
+
 class Properties : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -74,16 +89,10 @@ TEST_F(Properties, FilePage) {
   auto names = [](std::string_view ext) { return ext == "wad" ? std::string("Game data") : std::string(); };
   TPropertiesInfo i = FillProperties({doom, wad}, names);
   const TFilePageInfo& f = i.File;
-  EXPECT_EQ(f.Name, "doom.wad");
-  EXPECT_EQ(f.TypeName, "Game data");
-  EXPECT_EQ(f.Size, "1000 B  (1000 Bytes)");
-  EXPECT_EQ(f.Modified, "1994-12-10, 13:05:06");
-  EXPECT_EQ(f.CreatedCaption, "Created on:");
-  EXPECT_EQ(f.Created, "1994-12-09, 08:00:00");
-  EXPECT_EQ(f.AccessedCaption, "Last Accessed on:");
-  EXPECT_EQ(f.Accessed, "1995-01-02");
-  EXPECT_EQ(f.DiskName, "Games CD (Hard disk)");
-  EXPECT_EQ(f.Location, "\\Games\\Doom");
+  EXPECT_EQ(Fields(f), (Texts{"doom.wad", "Game data", "1000 B  (1000 Bytes)",
+                              "1994-12-10, 13:05:06", "Created on:", "1994-12-09, 08:00:00",
+                              "Last Accessed on:", "1995-01-02", "Games CD (Hard disk)",
+                              "\\Games\\Doom"}));
   EXPECT_TRUE(f.Attributes.Archive && f.Attributes.ReadOnly);
   EXPECT_FALSE(f.Attributes.Hidden || f.Attributes.System);
   EXPECT_EQ(i.Categories.size(), 3u);
@@ -139,13 +148,9 @@ TEST_F(Properties, ArchiveEntriesShowCompressedSizeAndCrc) {
     EXPECT_EQ(f.AccessedCaption, "File CRC:");
     EXPECT_EQ(f.Accessed, "000000000000000000000000DEADBEEF");
   }
-  TFolderPageInfo folder = FillProperties({zip, zip->Record}).Folder;
-  EXPECT_EQ(folder.Caption, "Archive file");
-  EXPECT_EQ(folder.TypeName, "Compressed file (ZIP)");
-  EXPECT_EQ(folder.SizeCaption, "File Size:");
-  EXPECT_EQ(folder.Size, "999 B  (999 Bytes)");
-  EXPECT_EQ(folder.DescriptionCaption, "Archive File Description:");
-  EXPECT_EQ(folder.Location, "\\Games\\Pack.zip");
+  EXPECT_EQ(Fields(FillProperties({zip, zip->Record}).Folder),
+            (Texts{"Archive file", "Compressed file (ZIP)", "File Size:", "999 B  (999 Bytes)",
+                   "(unknown)", "(unknown)", "\\Games\\Pack.zip", "Archive File Description:"}));
 }
 
 TEST_F(Properties, FolderPage) {
@@ -153,14 +158,9 @@ TEST_F(Properties, FolderPage) {
   d->ModifiedTime = Dos(2000, 1, 2, 3, 4, 6);
   d->CategoryFlags = 4;
   TFolderPageInfo f = FillProperties({doom, d}).Folder;
-  EXPECT_EQ(f.Caption, "Folder info");
-  EXPECT_EQ(f.TypeName, "Folder");
-  EXPECT_EQ(f.SizeCaption, "Folder Size:");
-  EXPECT_EQ(f.Size, "1000 B  (1000 Bytes)");
-  EXPECT_EQ(f.Modified, "2000-01-02, 03:04:06");
-  EXPECT_EQ(f.Created, "(unknown)");
-  EXPECT_EQ(f.Location, "\\Games\\Doom");
-  EXPECT_EQ(f.DescriptionCaption, "Folder Description:");
+  EXPECT_EQ(Fields(f), (Texts{"Folder info", "Folder", "Folder Size:", "1000 B  (1000 Bytes)",
+                              "(unknown)", "2000-01-02, 03:04:06", "\\Games\\Doom",
+                              "Folder Description:"}));
   EXPECT_EQ(f.CategoryFlags, 4);
 }
 
@@ -177,15 +177,9 @@ TEST_F(Properties, ACatalogWithoutCategories) {
 
 TEST_F(Properties, DiskPageAndAdvancedFigures) {
   TDiskPageInfo d = FillProperties({disk, disk->Record}).Disk;
-  EXPECT_EQ(d.Name, "Games CD");
+  EXPECT_EQ(Fields(d), (Texts{"Games CD", "GAMES", "Hard disk", "1A2B-00FF", "3.90 MB", "400 kB",
+                              "Archive", "3 February 2001, 12:00:00"}));
   EXPECT_TRUE(d.Catalogued);
-  EXPECT_EQ(d.VolumeLabel, "GAMES");
-  EXPECT_EQ(d.MediaTypeName, "Hard disk");
-  EXPECT_EQ(d.Serial, "1A2B-00FF");
-  EXPECT_EQ(d.Capacity, "3.90 MB");
-  EXPECT_EQ(d.FreeSpace, "400 kB");
-  EXPECT_EQ(d.CatalogName, "Archive");
-  EXPECT_EQ(d.Updated, "3 February 2001, 12:00:00");
   const TAdvancedDiskInfo& a = d.Advanced;
   EXPECT_EQ(a.FileSystem, "FAT");
   EXPECT_EQ(a.TotalFiles, "0");
@@ -238,10 +232,9 @@ TEST_F(Properties, AVolumeNotYetCatalogued) {
   volume.LastUpdate = 36925.25;
   TPropertiesInfo i = FillProperties({nullptr, &volume, 'E', nullptr});
   EXPECT_EQ(Pages(i), (std::array<bool, PageCount>{false, false, true, false}));
-  EXPECT_EQ(i.Disk.Name, "Drive E:");
+  EXPECT_EQ(Fields(i.Disk), (Texts{"Drive E:", "", "CD-ROM", "0000-0000", "200 kB", "0 B",
+                                   "(not in catalog yet)", "(not in catalog yet)"}));
   EXPECT_FALSE(i.Disk.Catalogued);
-  EXPECT_EQ(i.Disk.CatalogName, "(not in catalog yet)");
-  EXPECT_EQ(i.Disk.Updated, "(not in catalog yet)");
   EXPECT_EQ(i.Disk.Advanced.TotalFiles, "?");
   EXPECT_EQ(i.Disk.Advanced.TotalFolders, "?");
   EXPECT_EQ(i.Disk.Advanced.LostSpace, "(unknown)");

@@ -15,14 +15,8 @@ using nlohmann::json;
 // The sample catalog: categories Games (1) and Tools (2), flags "Backed up" (1) and
 // "Broken" (3). Shareware 1 holds Games\Doom.exe (Games, Backed up), Games\Doom\Save1.dsg,
 // Tools (folder, Tools); Shareware 2 holds Pack.zip with the entry docs\readme.txt.
-class CategoriesCmd : public ::testing::Test {
+class CategoriesCmd : public SavedSample {
  protected:
-  void SetUp() override {
-    TCatalogTree tree;
-    BuildSampleCatalog(tree);
-    path = dir.File("sample.ctf");
-    WriteCatalogFile(tree.Catalog(0), path, NoProgress());
-  }
   json Dump() {
     TCliResult r = RunCli({"dump", path});
     EXPECT_EQ(r.Status, 0) << r.Err;
@@ -32,8 +26,6 @@ class CategoriesCmd : public ::testing::Test {
     args.insert(args.begin(), {"set-category", path});
     return RunCli(args);
   }
-  TTempDir dir;
-  std::string path;
 };
 
 // The categoryFlags of the item at a path of names in a dump.

@@ -14,17 +14,7 @@ namespace {
 
 using nlohmann::json;
 
-class Dump : public ::testing::Test {
- protected:
-  void SetUp() override {
-    TCatalogTree tree;
-    BuildSampleCatalog(tree);
-    path = dir.File("sample.ctf");
-    WriteCatalogFile(tree.Catalog(0), path, NoProgress());
-  }
-  TTempDir dir;
-  std::string path;
-};
+class Dump : public SavedSample {};
 
 TEST_F(Dump, PrintsEveryLevelAndList) {
   TCliResult r = RunCli({"dump", path});
@@ -66,7 +56,6 @@ TEST_F(Dump, PrintsEveryLevelAndList) {
 }
 
 TEST_F(Dump, Windows1252NamesArePrintedAsUtf8) {
-  TCatalogTree tree;
   TNode* cat = AddCatalog(tree, "Caf\xE9");
   AddFile(AddDisk(cat, "D"), "na\xEFve.txt", 1);
   std::string p = dir.File("cp.ctf");
@@ -100,7 +89,6 @@ TEST_F(Dump, FailuresExitWithStatusTwoAndTheMessage) {
 
   // Damage deep in a file list is found half-way through: still no half document.
   std::string bytes = ReadBytes(path);
-  TCatalogTree tree;
   TNode* cat = OpenCatalog(tree, path);
   auto* d2 = static_cast<TDiskRec*>(cat->Child(1)->Record);
   TNode* arc = cat->Child(1)->Child(0);
@@ -117,7 +105,6 @@ TEST_F(Dump, FailuresExitWithStatusTwoAndTheMessage) {
 TEST_F(Dump, FolderLevelsThatHideASubtreeAreDamage) {
   // The level byte of disk 1's first folder (Games, level 1) as 0 or 2: before, the dump
   // printed the disk without its folders and said all was well.
-  TCatalogTree tree;
   auto* d1 = static_cast<TDiskRec*>(OpenCatalog(tree, path)->Child(0)->Record);
   std::size_t level = std::size_t(d1->BlockOffset + d1->FoldersOffset + 1);
   std::string bytes = ReadBytes(path);
@@ -141,7 +128,6 @@ void PutI32(std::string& b, std::size_t at, int32_t v) {
 TEST_F(Dump, AFileListLargerThanMemoryIsAnErrorNotAnAbort) {
   // One disk whose root file list is 256 MiB (a sparse file: zeros after the first entry,
   // each a valid empty entry), in a process that may not allocate that much.
-  TCatalogTree tree;
   TNode* cat = AddCatalog(tree, "Big");
   AddFile(AddDisk(cat, "D"), "a", 1);
   std::string big = dir.File("big.ctf");

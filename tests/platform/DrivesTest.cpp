@@ -6,7 +6,7 @@
 #include "platform/Drives.h"
 #include "platform/LinuxDrives.h"
 #include "platform/TestDrives.h"
-#include "platform/FakeSettings.h"
+#include "platform/MemorySettings.h"
 #include "support/TestSupport.h"
 
 namespace tf {
@@ -125,7 +125,7 @@ TEST(Serials, FormatAndParse) {
 }
 
 TEST(FolderDrives, StoredPerLetterAndReadBack) {
-  test::TFakeKey settings;
+  TMemorySettings settings;
   TFolderDrive d;
   d.Letter = 'm';
   d.Folder = "/home/me/Old Floppies/disk 1";
@@ -153,7 +153,7 @@ TEST(FolderDrives, StoredPerLetterAndReadBack) {
 }
 
 TEST(FolderDrives, DamagedValuesReadAsDefaults) {
-  test::TFakeKey settings;
+  TMemorySettings settings;
   auto drives = settings.Subkey("FolderDrives");
   auto p = drives->Subkey("P");
   p->WriteString("Folder", "/srv/p");
@@ -181,7 +181,7 @@ TEST(FolderDrives, ShowAsDrivesWithTheGivenVolumeData) {
   fs::create_directories(dir.Path() / "floppy");
   Touch(dir.Path() / "floppy" / "README.TXT");
   test::WriteBytes(dir.File("mountinfo"), "");  // no mounts at all: C is still "/"
-  test::TFakeKey settings;
+  TMemorySettings settings;
   SaveFolderDrive(settings, {'F', (dir.Path() / "floppy").string(), "DOS622", 0x12345678, 7, "FAT"});
   SaveFolderDrive(settings, {'T', (dir.Path() / "tape").string(), "Backup", 1, 6, "FAT"});
   SaveFolderDrive(settings, {'C', "/tmp", "Taken", 1, 5, "FAT"});  // C is the system's

@@ -12,7 +12,7 @@
 #include <fstream>
 
 #include "platform/DirEnum.h"
-#include "platform/FakeSettings.h"
+#include "platform/MemorySettings.h"
 #include "platform/LinuxDrives.h"
 #include "support/TestSupport.h"
 
@@ -49,47 +49,49 @@ TEST(MountInfo, FieldsAndEscapes) {
 }
 
 TEST(MountInfo, PseudoFileSystemsAreLeftOut) {
-  auto pseudo = [](const char* type, const char* point) {
-    TMountEntry m;
-    m.FsType = type;
-    m.MountPoint = point;
-    return IsPseudoMount(m);
+  const struct {
+    const char* Type;
+    const char* Point;
+    bool Pseudo;
+  } cases[] = {
+      {"proc", "/proc", true},          {"sysfs", "/sys", true},
+      {"cgroup2", "/sys/fs/cgroup", true}, {"tmpfs", "/sys/fs/cgroup", true},
+      {"devpts", "/dev/pts", true},     {"tmpfs", "/dev/shm", true},
+      {"tmpfs", "/run", true},          {"tmpfs", "/run/user/1000", true},
+      {"fuse.portal", "/home/me/.portal", true},
+      {"overlay", "/var/lib/docker/overlay2/abc/merged", true},
+      {"squashfs", "/snap/core/123", true},
+      {"overlay", "/", false},          {"tmpfs", "/", false},
+      {"vfat", "/run/media/me/STICK", false}, {"tmpfs", "/tmp", false},
+      {"ext4", "/home", false},         {"nfs4", "/srv/share", false},
+      {"squashfs", "/mnt/image", false},
+      {"ext4", "/proceedings", false},  // a sibling of /proc, not inside it
   };
-  EXPECT_TRUE(pseudo("proc", "/proc"));
-  EXPECT_TRUE(pseudo("sysfs", "/sys"));
-  EXPECT_TRUE(pseudo("cgroup2", "/sys/fs/cgroup"));
-  EXPECT_TRUE(pseudo("tmpfs", "/sys/fs/cgroup"));
-  EXPECT_TRUE(pseudo("devpts", "/dev/pts"));
-  EXPECT_TRUE(pseudo("tmpfs", "/dev/shm"));
-  EXPECT_TRUE(pseudo("tmpfs", "/run"));
-  EXPECT_TRUE(pseudo("tmpfs", "/run/user/1000"));
-  EXPECT_TRUE(pseudo("fuse.portal", "/home/me/.portal"));
-  EXPECT_TRUE(pseudo("overlay", "/var/lib/docker/overlay2/abc/merged"));
-  EXPECT_TRUE(pseudo("squashfs", "/snap/core/123"));
-  EXPECT_FALSE(pseudo("overlay", "/"));
-  EXPECT_FALSE(pseudo("tmpfs", "/"));
-  EXPECT_FALSE(pseudo("vfat", "/run/media/me/STICK"));
-  EXPECT_FALSE(pseudo("tmpfs", "/tmp"));
-  EXPECT_FALSE(pseudo("ext4", "/home"));
-  EXPECT_FALSE(pseudo("nfs4", "/srv/share"));
-  EXPECT_FALSE(pseudo("squashfs", "/mnt/image"));
-  EXPECT_FALSE(pseudo("ext4", "/proceedings"));  // a sibling of /proc, not inside it
+  for (const auto& c : cases) {
+    TMountEntry m;
+    m.FsType = c.Type;
+    m.MountPoint = c.Point;
+    EXPECT_EQ(IsPseudoMount(m), c.Pseudo) << c.Type << " " << c.Point;
+  }
 }
 
 // ---- volume facts
 
 TEST(VolumeFacts, FileSystemNames) {
-  EXPECT_EQ(FileSystemName("vfat", "vfat", "FAT12", 0), "FAT");
-  EXPECT_EQ(FileSystemName("vfat", "vfat", "FAT16", 0), "FAT");
-  EXPECT_EQ(FileSystemName("vfat", "vfat", "FAT32", 0), "FAT32");
   // Without the device, the cluster count tells the FAT type.
-  EXPECT_EQ(FileSystemName("vfat", "", "", 65524), "FAT");
-  EXPECT_EQ(FileSystemName("vfat", "", "", 65525), "FAT32");
-  EXPECT_EQ(FileSystemName("iso9660", "", "", 0), "CDFS");
-  EXPECT_EQ(FileSystemName("ntfs3", "", "", 0), "NTFS");
-  EXPECT_EQ(FileSystemName("fuseblk", "ntfs", "", 0), "NTFS");
-  EXPECT_EQ(FileSystemName("fuse.sshfs", "", "", 0), "SSHFS");
-  EXPECT_EQ(FileSystemName("fuse.glusterfs", "", "", 0), "GLUSTERF");
+  const struct {
+    const char *Type, *Probed, *Version;
+    uint32_t Clusters;
+    const char* Name;
+  } cases[] = {
+      {"vfat", "vfat", "FAT12", 0, "FAT"},  {"vfat", "vfat", "FAT16", 0, "FAT"},
+      {"vfat", "vfat", "FAT32", 0, "FAT32"}, {"vfat", "", "", 65524, "FAT"},
+      {"vfat", "", "", 65525, "FAT32"},     {"iso9660", "", "", 0, "CDFS"},
+      {"ntfs3", "", "", 0, "NTFS"},         {"fuseblk", "ntfs", "", 0, "NTFS"},
+      {"fuse.sshfs", "", "", 0, "SSHFS"},   {"fuse.glusterfs", "", "", 0, "GLUSTERF"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FileSystemName(c.Type, c.Probed, c.Version, c.Clusters), c.Name) << c.Type;
 }
 
 TEST(VolumeFacts, SerialsFromUuids) {
@@ -210,15 +212,10 @@ TEST_F(FakeMachine, LettersFollowTheDesign) {
   uint32_t mask = drives->LogicalDrives();
   // A floppy, no B, C root, D..H the mounts in mount-point order, I the empty optical drive.
   EXPECT_EQ(mask, 0b111111101u);
-  EXPECT_EQ(drives->RootPath('A'), mp + "/floppy");
-  EXPECT_EQ(drives->RootPath('C'), "/");
-  EXPECT_EQ(drives->RootPath('D'), mp + "/cd");
-  EXPECT_EQ(drives->RootPath('E'), mp + "/data");
-  EXPECT_EQ(drives->RootPath('F'), mp + "/net");
-  EXPECT_EQ(drives->RootPath('G'), mp + "/ram");
-  EXPECT_EQ(drives->RootPath('H'), mp + "/stick");
-  EXPECT_EQ(drives->RootPath('I'), "");
-  EXPECT_EQ(drives->RootPath('B'), "");
+  std::vector<std::string> roots;
+  for (char l = 'A'; l <= 'I'; ++l) roots.push_back(drives->RootPath(l));
+  EXPECT_EQ(roots, (std::vector<std::string>{mp + "/floppy", "", "/", mp + "/cd", mp + "/data",
+                                             mp + "/net", mp + "/ram", mp + "/stick", ""}));
 }
 
 TEST_F(FakeMachine, DriveAndDeviceTypes) {
@@ -286,7 +283,7 @@ TEST_F(FakeMachine, LettersStayWithTheirMountsForTheRun) {
 }
 
 TEST_F(FakeMachine, FolderDrivesClaimTheirLettersFirst) {
-  test::TFakeKey settings;
+  TMemorySettings settings;
   fs::create_directories(dir.Path() / "folder");
   SaveFolderDrive(settings, {'D', (dir.Path() / "folder").string(), "F", 1, 5, "FAT"});
   SaveFolderDrive(settings, {'A', (dir.Path() / "folder").string(), "F", 1, 7, "FAT"});
@@ -346,7 +343,7 @@ TEST_F(FakeMachine, MoreMountsThanLettersAndTheTableOfOneMount) {
     o.SysRoot = sys;
     o.DevRoot = dir.File("dev");
     o.OnlyMountPoint = c.Only;
-    test::TFakeKey settings;
+    TMemorySettings settings;
     SaveFolderDrive(settings, {'E', (fs::path(mp) / "m05").string(), "F", 1, 5, "FAT"});
     TLinuxDrives one(&settings, o);
     EXPECT_EQ(one.LogicalDrives(), c.Mask | 1u << 4) << c.Only;
@@ -483,7 +480,7 @@ TEST_F(PrivateMounts, RamDiskComesAndGoes) {
   EXPECT_EQ(v.FileSystem, "TMPFS");
   // A folder drive of the mount point shows the whole RAM disk, one of a folder in it a part.
   fs::create_directories(point + "/sub");
-  test::TFakeKey settings;
+  TMemorySettings settings;
   SaveFolderDrive(settings, {'X', point, "R", 1, 12, "TMPFS"});
   SaveFolderDrive(settings, {'Y', point + "/sub", "S", 2, 12, "TMPFS"});
   TLinuxDrives withFolders(&settings);

@@ -203,10 +203,9 @@ class ReportFormTest : public QObject {
     f.show();
     QTest::mouseClick(f.OKBtn, Qt::LeftButton);
     QVERIFY(f.isVisible());
-    QCOMPARE(QString::fromStdString(d.prompts.Log.back().Title), QStringLiteral("Empty Filename Field"));
-    QCOMPARE(QString::fromStdString(d.prompts.Log.back().Text),
-             QStringLiteral("Please enter a valid filename for report file."));
-    QCOMPARE(d.prompts.Log.back().Icon, TIcon::Warning);
+    QCOMPARE(QString::fromStdString(test::Shown(d.prompts.Log.back())),
+             QStringLiteral("Empty Filename Field | Please enter a valid filename for report file. "
+                            "| Ok | Warning"));
     f.hide();
   }
 

@@ -352,11 +352,9 @@ TEST(ReportFileTest, FileThatCannotBeCreatedIsReportedAndNothingShown) {
   TFileDesk f;
   std::string path = f.dir.File("missing/r.txt");
   EXPECT_FALSE(WriteReportFile(f.Job("Full Details"), path, f.prompts, f.progress));
-  ASSERT_EQ(1u, f.prompts.Log.size());
-  EXPECT_EQ("File Error", f.prompts.Log[0].Title);
-  EXPECT_EQ("Can't create output file.\r\nPlease verify file name and path and try again.",
-            f.prompts.Log[0].Text);
-  EXPECT_EQ(TIcon::Error, f.prompts.Log[0].Icon);
+  EXPECT_EQ(std::vector<std::string>{"File Error | Can't create output file.\r\nPlease verify file "
+                                     "name and path and try again. | Ok | Error"},
+            test::Shown(f.prompts));
   EXPECT_TRUE(f.Shown().empty());
   EXPECT_FALSE(std::filesystem::exists(path));
 }
@@ -378,10 +376,9 @@ TEST(ReportFileTest, FailedWriteRemovesThePartAndCleansUp) {
 
   EXPECT_FALSE(written);
   EXPECT_FALSE(std::filesystem::exists(path));
-  ASSERT_EQ(1u, f.prompts.Log.size());
-  EXPECT_EQ("File Error", f.prompts.Log[0].Title);
-  EXPECT_EQ("I/O error 27\rThe report file " + path + " could not be written: File too large",
-            f.prompts.Log[0].Text);
+  EXPECT_EQ(std::vector<std::string>{"File Error | I/O error 27\rThe report file " + path +
+                                     " could not be written: File too large | Ok | Error"},
+            test::Shown(f.prompts));
   // The wait window went and the status was cleared before the message.
   EXPECT_EQ((std::vector<std::string>{"status:" + std::string(GeneratingReportText),
                                       "begin:" + std::string(GeneratingReportText), "end",
@@ -397,11 +394,10 @@ TEST(ReportFileTest, DamagedFileListEndsTheReportWithTheCatalogsError) {
   std::string path = f.dir.File("r.txt");
   EXPECT_FALSE(WriteReportFile(f.Job("Full Details"), path, f.prompts, f.progress));
   EXPECT_FALSE(std::filesystem::exists(path));
-  ASSERT_EQ(1u, f.prompts.Log.size());
-  EXPECT_EQ("Catalog error", f.prompts.Log[0].Title);
-  EXPECT_EQ("The report was not written: a catalog could not be read.\r" + f.dir.File("work.ctf") +
-                "\rInternal catalog structure error detected.",
-            f.prompts.Log[0].Text);
+  EXPECT_EQ(std::vector<std::string>{"Catalog error | The report was not written: a catalog could "
+                                     "not be read.\r" + f.dir.File("work.ctf") +
+                                     "\rInternal catalog structure error detected. | Ok | Error"},
+            test::Shown(f.prompts));
   EXPECT_EQ("end", f.Shown().at(2));
 }
 

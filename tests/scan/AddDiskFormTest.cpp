@@ -124,6 +124,34 @@ struct TDesk {
   }
 };
 
+// The Linux drive backend of the desk's machine on a mount table with "/" only, the folder
+// drives kept in settings of its own, and the window over it.
+struct THost {
+  TMemorySettings settings;
+  TLinuxDrives drives;
+  TScriptedPrompts prompts;
+  TScriptedMediaPrompt media;
+  TMediaDetector detector{drives, prompts, media, [] { return 40000.0; }};
+  TAddDiskForm form;
+
+  explicit THost(TDesk& d)
+      : drives(&settings, Machine(d)),
+        form({drives, detector, prompts, d.tree, {}, {}, {}, &settings, {}}) {}
+  static TLinuxDrivesOptions Machine(TDesk& d) {
+    std::filesystem::create_directories(d.dir.Path() / "sys");
+    struct stat st {};
+    ::stat(d.dir.Path().c_str(), &st);
+    test::WriteBytes(d.dir.File("mountinfo"), "20 1 " + std::to_string(major(st.st_dev)) + ":" +
+                                                  std::to_string(minor(st.st_dev)) +
+                                                  " / / rw - ext4 /dev/sda1 rw\n");
+    TLinuxDrivesOptions o;
+    o.MountInfo = d.dir.File("mountinfo");
+    o.SysRoot = d.dir.File("sys");
+    o.DevRoot = d.dir.File("dev");
+    return o;
+  }
+};
+
 }  // namespace
 
 class AddDiskFormTest : public QObject {
@@ -296,12 +324,6 @@ class AddDiskFormTest : public QObject {
     QCOMPARE(d.Status(), QStringLiteral("CD-ROM (D:), Serial num: CAFE-0001, not found in catalog"));
     QCOMPARE(d.form->DiskName->text(), QStringLiteral("Games"));  // the label
     QCOMPARE(d.form->ExistingDisk(), nullptr);
-    // Without UpdateNameCheck the label is proposed even for a known medium.
-    d.settings.UpdateNameCheck = false;
-    d.form->hide();
-    d.Open();
-    d.form->DriveButtonClick('D');
-    QCOMPARE(d.form->DiskName->text(), QStringLiteral("Games"));
   }
 
   void OneMatchAsksWhetherToUpdateIt() {
@@ -312,14 +334,11 @@ class AddDiskFormTest : public QObject {
     d.prompts.Answers = {TAnswer::Cancel};
     d.form->OKBtnClick();
     QVERIFY(d.form->isVisible());  // Cancel keeps the window
-    const TPromptRecord& asked = d.prompts.Log.at(0);
-    QCOMPARE(asked.Title, std::string("Update Old Data?"));
-    QCOMPARE(asked.Text,
-             std::string("Disk with the same serial number, label and capacity is\ralready in the "
-                         "catalog as \"My Games\". \r\rWould like to update the disk currently in "
-                         "the catalog?\r(selecting \"No\" will add a new disk to the catalog)"));
-    QCOMPARE(asked.Buttons, TButtons::YesNoCancel);
-    QCOMPARE(asked.Icon, TIcon::Question);
+    QCOMPARE(test::Shown(d.prompts.Log.at(0)),
+             std::string("Update Old Data? | Disk with the same serial number, label and capacity "
+                         "is\ralready in the catalog as \"My Games\". \r\rWould like to update the "
+                         "disk currently in the catalog?\r(selecting \"No\" will add a new disk to "
+                         "the catalog) | YesNoCancel | Question"));
 
     d.prompts.Answers = {TAnswer::No};
     d.form->OKBtnClick();
@@ -417,12 +436,11 @@ class AddDiskFormTest : public QObject {
     d.prompts.Answers = {TAnswer::No};
     d.form->OKBtnClick();
     QVERIFY(d.form->isVisible());
-    QCOMPARE(d.prompts.Log.at(0).Title, std::string("Warning"));
-    QCOMPARE(d.prompts.Log.at(0).Text,
-             std::string("Properties of selected media do not match properties of the disk you are "
-                         "updating!\rThis may be right if you have formatted media since it has "
-                         "been last catalogued.\r\rAre you sure you want to replace data for \"My "
-                         "Games\" with the selected media?"));
+    QCOMPARE(test::Shown(d.prompts.Log.at(0)),
+             std::string("Warning | Properties of selected media do not match properties of the "
+                         "disk you are updating!\rThis may be right if you have formatted media "
+                         "since it has been last catalogued.\r\rAre you sure you want to replace "
+                         "data for \"My Games\" with the selected media? | YesNo | Question"));
     d.prompts.Answers = {TAnswer::Yes};
     d.form->OKBtnClick();
     QCOMPARE(d.form->result(), int(QDialog::Accepted));
@@ -484,25 +502,9 @@ class AddDiskFormTest : public QObject {
 
   void AFolderAddedAsADriveIsScannedAndFoundAgain() {
     TDesk d;
-    // The Linux backend on a mount table with "/" only; the folder drives live in the settings.
-    std::filesystem::create_directories(d.dir.Path() / "sys");
-    std::filesystem::create_directories(d.dir.Path() / "dev");
-    struct stat st {};
-    QCOMPARE(::stat(d.dir.Path().c_str(), &st), 0);
-    test::WriteBytes(d.dir.File("mountinfo"), "20 1 " + std::to_string(major(st.st_dev)) + ":" +
-                                                  std::to_string(minor(st.st_dev)) +
-                                                  " / / rw - ext4 /dev/sda1 rw\n");
-    TLinuxDrivesOptions o;
-    o.MountInfo = d.dir.File("mountinfo");
-    o.SysRoot = d.dir.File("sys");
-    o.DevRoot = d.dir.File("dev");
-    TMemorySettings settings;
-    TLinuxDrives hostDrives(&settings, o);
-    TScriptedPrompts prompts;
-    TScriptedMediaPrompt media;
-    TMediaDetector detector(hostDrives, prompts, media, [] { return 40000.0; });
-    TAddDiskForm::TServices s{hostDrives, detector, prompts, d.tree, {}, {}, {}, &settings, {}};
-    TAddDiskForm form(std::move(s));
+    THost host(d);
+    TAddDiskForm& form = host.form;
+    TScriptedPrompts& prompts = host.prompts;
     test::TTreeBuilder photos(d.dir.Path() / "Holiday Photos");
     photos.File("beach.jpg", std::string(2000, 'b')).File("2003/hill.jpg", std::string(900, 'h'));
 
@@ -537,11 +539,11 @@ class AddDiskFormTest : public QObject {
     QCOMPARE(form.SelectedDrive(), 'D');
     QCOMPARE(form.DiskName->text(), QStringLiteral("Photos"));
     QVERIFY(form.Button('D')->toolTip().contains(QStringLiteral("Folder ")));
-    QCOMPARE(LoadFolderDrives(settings).size(), std::size_t(1));
+    QCOMPARE(LoadFolderDrives(host.settings).size(), std::size_t(1));
     QVERIFY(form.RemoveFolderBtn->isEnabled());
 
     form.OKBtnClick();
-    TScanResult r = RunDiskScan(form.Job(), hostDrives, detector, prompts, nullptr, {});
+    TScanResult r = RunDiskScan(form.Job(), host.drives, host.detector, prompts, nullptr, {});
     QCOMPARE(r.Status, TScanStatus::Done);
     QCOMPARE(r.Files, int64_t(2));
     TNode* disk = d.cat->Child(0);
@@ -562,7 +564,7 @@ class AddDiskFormTest : public QObject {
     QCOMPARE(prompts.Log.back().Text,
              TAddDiskForm::RemoveFolderText('D', photos.Root().string()));
     QVERIFY(!form.Button('D'));
-    QVERIFY(LoadFolderDrives(settings).empty());
+    QVERIFY(LoadFolderDrives(host.settings).empty());
     QVERIFY(std::filesystem::exists(photos.Root() / "beach.jpg"));
   }
 
@@ -580,48 +582,28 @@ class AddDiskFormTest : public QObject {
     };
     for (const auto& c : cases) {
       TDesk d;
-      std::filesystem::create_directories(d.dir.Path() / "sys");
-      struct stat st {};
-      QCOMPARE(::stat(d.dir.Path().c_str(), &st), 0);
-      test::WriteBytes(d.dir.File("mountinfo"), "20 1 " + std::to_string(major(st.st_dev)) + ":" +
-                                                    std::to_string(minor(st.st_dev)) +
-                                                    " / / rw - ext4 /dev/sda1 rw\n");
-      TLinuxDrivesOptions o;
-      o.MountInfo = d.dir.File("mountinfo");
-      o.SysRoot = d.dir.File("sys");
-      o.DevRoot = d.dir.File("dev");
       test::TTreeBuilder music(d.dir.Path() / "Music");
       music.File("song.ogg", "s");
-
       // The disk as that folder gave it, on a RAM disk or a hard disk.
       TDiskRec image;
       {
-        TMemorySettings scratch;
-        TLinuxDrives scratchDrives(&scratch, o);
-        TFolderDrive f = ProposeFolderDrive(scratchDrives, music.Root().string());
+        THost scratch(d);
+        TFolderDrive f = ProposeFolderDrive(scratch.drives, music.Root().string());
         f.MediaType = c.MediaType;
-        SaveFolderDrive(scratch, f);
-        scratchDrives.ReloadFolderDrives();
-        TScriptedPrompts p;
-        TScriptedMediaPrompt m;
-        TMediaDetector det(scratchDrives, p, m, [] { return 40000.0; });
-        det.ReadVolumeInfo(f.Letter, image);
+        SaveFolderDrive(scratch.settings, f);
+        scratch.drives.ReloadFolderDrives();
+        scratch.detector.ReadVolumeInfo(f.Letter, image);
       }
       TNode* disk = test::AddDiskLike(d.cat, "Music", image);
 
-      TMemorySettings settings;
-      TLinuxDrives hostDrives(&settings, o);
-      TScriptedPrompts prompts;
-      TScriptedMediaPrompt media;
-      TMediaDetector detector(hostDrives, prompts, media, [] { return 40000.0; });
-      TAddDiskForm::TServices s{hostDrives, detector, prompts, d.tree, {}, {}, {}, &settings, {}};
-      TAddDiskForm form(std::move(s));
+      THost host(d);
+      TAddDiskForm& form = host.form;
       form.PrepareForm(disk);
       form.FormShow();
       form.show();
       form.FormActivate();
       std::vector<std::string> titles;
-      for (const TPromptRecord& r : prompts.Log) titles.push_back(r.Title);
+      for (const TPromptRecord& r : host.prompts.Log) titles.push_back(r.Title);
       QCOMPARE(titles, c.Messages);
       QVERIFY(form.isVisible());  // not closed
       QVERIFY(form.AddFolderBtn->isVisible());
@@ -649,7 +631,7 @@ class AddDiskFormTest : public QObject {
       QVERIFY(form.OKBtn->isEnabled());
       form.OKBtnClick();
       QCOMPARE(form.Job().UpdateDisk, disk);
-      QCOMPARE(prompts.Log.size(), c.Messages.size());  // no "Warning": it is that medium
+      QCOMPARE(host.prompts.Log.size(), c.Messages.size());  // no "Warning": it is that medium
     }
   }
 
@@ -742,10 +724,8 @@ class AddDiskFormTest : public QObject {
     TScanResult r = RunDiskScan(job, d.drives, d.detector, d.prompts, nullptr, {});
     QCOMPARE(asked, 2);
     QCOMPARE(r.Status, TScanStatus::Cancelled);
-    QCOMPARE(d.prompts.Log.size(), std::size_t(2));
-    QCOMPARE(d.prompts.Log[0].Title, std::string("Abort Disk Scan"));
-    QCOMPARE(d.prompts.Log[0].Text, std::string("Do you really want to abort disk scan?"));
-    QCOMPARE(d.prompts.Log[0].Buttons, TButtons::YesNo);
+    const std::string abort = "Abort Disk Scan | Do you really want to abort disk scan? | YesNo | Question";
+    QCOMPARE(test::Shown(d.prompts), (std::vector<std::string>{abort, abort}));
     QCOMPARE(test::DescribeTree(d.cat), before);
     QCOMPARE(d.cat->ChildCount(), 1);
     QCOMPARE(test::CheckTree(d.tree), std::string());

@@ -1,6 +1,7 @@
 #include "scan/ArchiveBuilders.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "scan/ZipTV.h"
 
@@ -33,6 +34,27 @@ TListing List(const std::string& path, std::time_t now, const std::string& mask)
   }
   l.Comment = z.ArchiveComment;
   return l;
+}
+
+std::string DosText(uint32_t stamp) {
+  if (stamp == 0) return "-";
+  unsigned date = stamp >> 16, time = stamp & 0xFFFF;
+  char text[32];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", 1980 + (date >> 9),
+                (date >> 5) & 15, date & 31, time >> 11, (time >> 5) & 63, (time & 31) * 2);
+  return text;
+}
+
+std::string Rows(const TListing& l) {
+  std::string out;
+  for (const TListed& e : l.Entries) {
+    char fields[96];
+    std::snprintf(fields, sizeof fields, " %u/%u %08x %s a%02x m%d", unsigned(e.Size),
+                  unsigned(e.Packed), unsigned(e.Crc), DosText(e.DateTime).c_str(),
+                  unsigned(e.Attr), e.Method);
+    out += e.Name + fields + (e.Comment.empty() ? "" : " [" + e.Comment + "]") + "\n";
+  }
+  return out;
 }
 
 std::string Rar4(const std::vector<TRar4File>& files, uint16_t mainFlags,

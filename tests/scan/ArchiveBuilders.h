@@ -54,6 +54,12 @@ struct TListing {
 
 TListing List(const std::string& path, std::time_t now = 0, const std::string& mask = "*.*");
 
+// A DOS stamp as "2001-02-03 04:05:06"; 0 as "-".
+std::string DosText(uint32_t stamp);
+// Every entry as one line, so that one comparison checks a whole listing:
+// "name size/packed crc date time aATTR mMETHOD", then the entry's comment in brackets.
+std::string Rows(const TListing& l);
+
 // --- RAR 4 ---
 struct TRar4File {
   std::string Name;

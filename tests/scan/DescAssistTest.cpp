@@ -85,8 +85,8 @@ class DescAssistTest : public QObject {
     // A file the catalog lists but the medium lost.
     f.Files()->setCurrentIndex(2);
     QCOMPARE(f.form.FileText(), QStringLiteral("***  Description Assistant: FILE READ ERROR  ***"));
-    QCOMPARE(f.prompts.Log.back().Title, std::string("Error Reading File"));
-    QCOMPARE(f.prompts.Log.back().Text, std::string("Can't open file E:\\GAME\\Gone.txt"));
+    QCOMPARE(test::Shown(f.prompts.Log.back()),
+             std::string("Error Reading File | Can't open file E:\\GAME\\Gone.txt | Ok | Warning"));
   }
 
   void WaitsForTheMediumUntilGetFiles() {
@@ -128,8 +128,8 @@ class DescAssistTest : public QObject {
       QTest::mouseClick(f.form.findChild<QPushButton*>(QStringLiteral("OKBtn")), Qt::LeftButton);
     });
     QVERIFY(f.form.Edit(f.game, setup));
-    QCOMPARE(f.prompts.Log.front().Title, std::string("Close Form"));
-    QCOMPARE(f.prompts.Log.front().Text, std::string("Discard description changes?"));
+    QCOMPARE(test::Shown(f.prompts.Log.front()),
+             std::string("Close Form | Discard description changes? | YesNo | Question"));
     QCOMPARE(setup->Description.Str(), std::string("Installer\r\nfor the game"));
     QVERIFY(HasFlag(f.game->Record, HasFileDescriptions));
     QCOMPARE(int(static_cast<TDiskRec*>(f.disk->Record)->Changed), 1);

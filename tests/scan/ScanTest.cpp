@@ -143,16 +143,11 @@ TEST_F(Scan, RecordsFoldersFilesSizesTimesAndVolumeData) {
   EXPECT_EQ(disk, catalog->Child(catalog->ChildCount() - 1));
   EXPECT_EQ(catalogs.Selected(), disk);
   EXPECT_EQ(static_cast<TCatalogRec*>(catalog->Record)->Modified, 1);
-  TDiskRec* d = Disk(disk);
-  EXPECT_EQ(d->Changed, 1);
-  EXPECT_TRUE(HasFlag(d, SearchScope));
-  EXPECT_EQ(d->VolumeLabel, "Testdisk");
-  EXPECT_EQ(d->SerialNumber, 0x12345678u);
-  EXPECT_EQ(d->LastUpdate, 45000.5);
-  EXPECT_EQ(d->TotalFiles, 7);
-  EXPECT_EQ(d->TotalFolders, 3);  // the root does not count
-  EXPECT_EQ(d->FileCount, 4);
-  EXPECT_EQ(d->ScanFlags, 0);
+  // Seven files, three folders (the root does not count), four of the files in the root.
+  EXPECT_EQ(DescribeDisk(*Disk(disk)), "k35 m5 s0 512/8/0 files7 arc0 folders3 clusters1000/100 "
+                                       "t45000.5 serial305419896 u0 [Testdisk] [FAT] -");
+  EXPECT_EQ(Disk(disk)->FileCount, 4);
+  EXPECT_EQ(Disk(disk)->Changed, 1);
   EXPECT_EQ(r.Files, 7);
   EXPECT_EQ(r.Folders, 3);
 
@@ -160,9 +155,8 @@ TEST_F(Scan, RecordsFoldersFilesSizesTimesAndVolumeData) {
   ASSERT_EQ(disk->ChildCount(), 2);
   EXPECT_EQ(disk->Child(0)->Caption, "Games");
   EXPECT_EQ(disk->Child(1)->Caption, "Zeta");
-  std::vector<std::string> names;
-  for (TFileRec* f : Files(disk)) names.emplace_back(f->Name());
-  EXPECT_EQ(names, (std::vector<std::string>{"Alpha.bat", "Empty.dat", "One.dat", "Two.dat"}));
+  EXPECT_EQ(FileNames(disk),
+            (std::vector<std::string>{"Alpha.bat", "Empty.dat", "One.dat", "Two.dat"}));
 
   TNode* games = At(disk, "Games");
   EXPECT_EQ(Folder(games)->TotalSize, (4096 + 8192 + 2) * SizeScale);
@@ -226,15 +220,10 @@ TEST_F(Scan, NamesAndLabelsKeepTheirCaseOnCaseSensitiveVolumes) {
   TNode* insensitive = Scanned();
   drives.Find('D')->CaseInsensitive = false;
   TNode* sensitive = Scanned();
-  auto names = [](TNode* disk) {
-    std::vector<std::string> out;
-    for (TFileRec* f : Files(disk)) out.emplace_back(f->Name());
-    return out;
-  };
-  EXPECT_EQ(names(insensitive),
+  EXPECT_EQ(FileNames(insensitive),
             (std::vector<std::string>{"MyFile.TXT", "Readme.txt", "A\xEF\x81\x9C" "b",
                                       "Autoexec.bat", "\xC3\x89t\xC3\xA9.txt"}));
-  EXPECT_EQ(names(sensitive), (std::vector<std::string>{"MyFile.TXT", "README.TXT",
+  EXPECT_EQ(FileNames(sensitive), (std::vector<std::string>{"MyFile.TXT", "README.TXT",
                                                         "a\xEF\x81\x9C" "b", "autoexec.bat",
                                                         "\xC3\x89T\xC3\x89.TXT"}));
   EXPECT_EQ(Disk(insensitive)->VolumeLabel, "Testdisk");

@@ -136,34 +136,26 @@ TEST_F(MediaTest, CacheKeepsAFoundTypeAndRequeriesUnknown) {
 
 // ---- labels
 
-TEST(Labels, CapitalsOnlyBecomeLowerWithFirstUpper) {
-  EXPECT_EQ(NormaliseLabel("WORK DISK", true), "Work disk");
-  EXPECT_EQ(NormaliseLabel("BACKUP", true), "Backup");
-  EXPECT_EQ(NormaliseLabel("Work DISK", true), "Work DISK");
-  EXPECT_EQ(NormaliseLabel("data", true), "Data");
-  EXPECT_EQ(NormaliseLabel("MyDisk", true), "MyDisk");
-  EXPECT_EQ(NormaliseLabel("DISK 2000", true), "Disk 2000");
-  EXPECT_EQ(NormaliseLabel("2000", true), "2000");
-  EXPECT_EQ(NormaliseLabel("", true), "");
-}
-
-TEST(Labels, CutToElevenBytesWithoutSplittingCharacters) {
-  EXPECT_EQ(NormaliseLabel("ABCDEFGHIJKLMN", true), "Abcdefghijk");
-  EXPECT_EQ(NormaliseLabel("abcdefghijklmn", false), "abcdefghijk");
-  // Ten ASCII bytes, then a two-byte letter that would end at byte 12.
-  EXPECT_EQ(NormaliseLabel("ABCDEFGHIJ\xC3\x89", false), "ABCDEFGHIJ");
-}
-
-TEST(Labels, NonAsciiCapitalsFollowTheSameRule) {
-  EXPECT_EQ(NormaliseLabel("\xC3\x89T\xC3\x89", true), "\xC3\x89t\xC3\xA9");  // ÉTÉ -> Été
-  EXPECT_EQ(NormaliseLabel("\xC3\xA9t\xC3\xA9", true), "\xC3\x89t\xC3\xA9");  // été -> Été
-  // Windows-1252 bytes from a foreign medium stay Windows-1252.
-  EXPECT_EQ(NormaliseLabel("CAF\xC9", true), "Caf\xE9");
-}
-
-TEST(Labels, CaseSensitiveVolumesKeepTheirLabels) {
-  EXPECT_EQ(NormaliseLabel("BACKUP", false), "BACKUP");
-  EXPECT_EQ(NormaliseLabel("data", false), "data");
+TEST(Labels, CapitalsOnlyBecomeLowerWithFirstUpperCutToElevenBytes) {
+  const struct {
+    const char* Label;
+    bool CaseInsensitive;
+    const char* Expected;
+  } cases[] = {
+      {"WORK DISK", true, "Work disk"},   {"BACKUP", true, "Backup"},
+      {"Work DISK", true, "Work DISK"},   {"data", true, "Data"},
+      {"MyDisk", true, "MyDisk"},         {"DISK 2000", true, "Disk 2000"},
+      {"2000", true, "2000"},             {"", true, ""},
+      {"BACKUP", false, "BACKUP"},        {"data", false, "data"},  // case-sensitive volumes
+      {"ABCDEFGHIJKLMN", true, "Abcdefghijk"}, {"abcdefghijklmn", false, "abcdefghijk"},
+      // Ten ASCII bytes, then a two-byte letter that would end at byte 12.
+      {"ABCDEFGHIJ\xC3\x89", false, "ABCDEFGHIJ"},
+      {"\xC3\x89T\xC3\x89", true, "\xC3\x89t\xC3\xA9"},  // ÉTÉ -> Été
+      {"\xC3\xA9t\xC3\xA9", true, "\xC3\x89t\xC3\xA9"},  // été -> Été
+      {"CAF\xC9", true, "Caf\xE9"},  // Windows-1252 from a foreign medium stays so
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(NormaliseLabel(c.Label, c.CaseInsensitive), c.Expected) << c.Label;
 }
 
 // ---- ReadVolumeInfo
@@ -175,18 +167,10 @@ TEST_F(MediaTest, ReadVolumeInfoFillsTheDisk) {
   d.Volume.MaxComponentLength = 12;
   TDiskRec disk;
   detector.ReadVolumeInfo('a', disk);
-  EXPECT_EQ(disk.MediaType, 7);
-  EXPECT_EQ(disk.VolumeLabel, "Work disk");
-  EXPECT_EQ(disk.FileSystem, "FAT12-LO");
-  EXPECT_EQ(disk.SerialNumber, 0x1A2B3C4Du);
-  EXPECT_EQ(disk.MaxComponentLength, 12);
-  EXPECT_TRUE(HasFlag(&disk, CompressedVolume));
-  EXPECT_DOUBLE_EQ(disk.LastUpdate, 45000.25);
-  // The system's own geometry (not FAT32 or CDFS): taken as it is.
-  EXPECT_EQ(disk.BytesPerSector, 512);
-  EXPECT_EQ(disk.SectorsPerCluster, 1);
-  EXPECT_EQ(disk.TotalClusters, 2847);
-  EXPECT_EQ(disk.FreeClusters, 100);
+  // Compressed and in the search scope; the system's own geometry (not FAT32 or CDFS) taken
+  // as it is.
+  EXPECT_EQ(test::DescribeDisk(disk), "k51 m7 s0 512/1/12 files0 arc0 folders0 clusters2847/100 "
+                                      "t45000.25 serial439041101 u0 [Work disk] [FAT12-LO] -");
 }
 
 TEST_F(MediaTest, ReadVolumeInfoStartsFromAnEmptyDisk) {
@@ -202,17 +186,10 @@ TEST_F(MediaTest, ReadVolumeInfoStartsFromAnEmptyDisk) {
   disk.Description.Assign("old");
   SetFlag(&disk, CompressedVolume, true);
   detector.ReadVolumeInfo('C', disk);
-  EXPECT_EQ(disk.TotalFiles, 0);
-  EXPECT_EQ(disk.TotalFolders, 0);
-  EXPECT_EQ(disk.ArchiveFiles, 0);
-  EXPECT_EQ(disk.UserByte, 0);
-  EXPECT_EQ(disk.ScanFlags, 0);
+  EXPECT_EQ(test::DescribeDisk(disk), "k35 m5 s0 512/1/255 files0 arc0 folders0 clusters2847/100 "
+                                      "t45000.25 serial7 u0 [Sys] [FAT] -");
   EXPECT_EQ(disk.BlockOffset, -1);
   EXPECT_EQ(disk.Changed, 1);
-  EXPECT_TRUE(disk.Description.Empty());
-  EXPECT_FALSE(HasFlag(&disk, CompressedVolume));
-  EXPECT_TRUE(HasFlag(&disk, SearchScope));
-  EXPECT_EQ(disk.VolumeLabel, "Sys");
 }
 
 TEST_F(MediaTest, UnreadableVolumeIsUnknown) {
@@ -221,18 +198,8 @@ TEST_F(MediaTest, UnreadableVolumeIsUnknown) {
   TDiskRec disk;
   SetFlag(&disk, CompressedVolume, true);
   detector.ReadVolumeInfo('D', disk);
-  EXPECT_EQ(disk.VolumeLabel, "(unknown)");
-  EXPECT_EQ(disk.FileSystem, "unknown");
-  EXPECT_EQ(disk.SerialNumber, 0u);
-  EXPECT_FALSE(HasFlag(&disk, CompressedVolume));
-  EXPECT_EQ(disk.MediaType, 5);
-}
-
-TEST_F(MediaTest, LabelCaseIsKeptOnCaseSensitiveVolumes) {
-  Volume('E', TDriveType::Fixed, 5, "BACKUP", 1).CaseInsensitive = false;
-  TDiskRec disk;
-  detector.ReadVolumeInfo('E', disk);
-  EXPECT_EQ(disk.VolumeLabel, "BACKUP");
+  EXPECT_EQ(test::DescribeDisk(disk), "k35 m5 s0 512/1/0 files0 arc0 folders0 clusters2847/100 "
+                                      "t45000.25 serial0 u0 [(unknown)] [unknown] -");
 }
 
 TEST_F(MediaTest, CapacityAboveTwoGigabytesSurvivesTheRecord) {
@@ -421,31 +388,21 @@ TEST_F(MediaTest, HugeByteCountsSaturateTheFixedPoint) {
 
 // ---- IsDriveReady
 
-TEST_F(MediaTest, ReadyDriveAsksNothing) {
+TEST_F(MediaTest, NotReadyDriveOffersRetry) {
   Volume('A', TDriveType::Removable, 7, "A", 1);
   EXPECT_TRUE(detector.IsDriveReady('A', true));
-  EXPECT_TRUE(prompts.Log.empty());
-}
-
-TEST_F(MediaTest, NotReadyDriveOffersRetry) {
-  Volume('A', TDriveType::Removable, 7, "A", 1).Ready = false;
+  drives.SetReady('A', false);
   EXPECT_FALSE(detector.IsDriveReady('A', false));
   EXPECT_TRUE(prompts.Log.empty());
-
   EXPECT_FALSE(detector.IsDriveReady('a', true));  // unscripted: Cancel
-  ASSERT_EQ(prompts.Log.size(), 1u);
-  EXPECT_EQ(prompts.Log[0].Title, "Drive Not Ready");
-  EXPECT_EQ(prompts.Log[0].Text, "Drive A: is not ready !");
-  EXPECT_EQ(prompts.Log[0].Buttons, TButtons::RetryCancel);
-  EXPECT_EQ(prompts.Log[0].Icon, TIcon::Error);
-}
-
-TEST_F(MediaTest, RetryFindsTheInsertedMedium) {
-  TTestDrive& d = Volume('B', TDriveType::Removable, 7, "B", 1);
-  d.NotReadyFor = 2;
+  EXPECT_EQ(test::Shown(prompts),
+            std::vector<std::string>{"Drive Not Ready | Drive A: is not ready ! | RetryCancel | Error"});
+  // Retry finds the medium put in meanwhile.
+  drives.SetReady('A', true);
+  drives.Find('A')->NotReadyFor = 2;
   prompts.Answers = {TAnswer::Retry, TAnswer::Retry};
-  EXPECT_TRUE(detector.IsDriveReady('B', true));
-  EXPECT_EQ(prompts.Log.size(), 2u);
+  EXPECT_TRUE(detector.IsDriveReady('A', true));
+  EXPECT_EQ(prompts.Log.size(), 3u);
 }
 
 // ---- LocateDiskMedia
@@ -479,11 +436,9 @@ TEST_F(MediaTest, FiveInchDiskIsNotLookedForInAThreeInchDrive) {
   EXPECT_EQ(drives.DeviceQueries[1], 1);  // A was asked for its type, but never read
 
   EXPECT_EQ(detector.LocateDiskMedia(disk, true, true), LocateNotFound);
-  ASSERT_EQ(prompts.Log.size(), 1u);
-  EXPECT_EQ(prompts.Log[0].Title, "No such device");
-  EXPECT_EQ(prompts.Log[0].Text,
-            "Sorry, there is no such device installed that can accept this media type.");
-  EXPECT_EQ(prompts.Log[0].Icon, TIcon::Information);
+  EXPECT_EQ(test::Shown(prompts), std::vector<std::string>{
+                "No such device | Sorry, there is no such device installed that can accept "
+                "this media type. | Ok | Information"});
   EXPECT_TRUE(media.Asked.empty());
 }
 
@@ -516,15 +471,12 @@ TEST_F(MediaTest, MissingFixedDiskIsLeftToTheUser) {
       "removable.";
 
   EXPECT_EQ(detector.LocateDiskMedia(disk, true, true), LocateManual);
-  ASSERT_EQ(prompts.Log.size(), 1u);
-  EXPECT_EQ(prompts.Log[0].Title, "Non-Removable Media");
-  EXPECT_EQ(prompts.Log[0].Text,
-            text + " Please select \rthe appropriate drive yourself if available.");
-  EXPECT_EQ(prompts.Log[0].Icon, TIcon::Information);
-
   EXPECT_EQ(detector.LocateDiskMedia(disk, true, false), LocateNotFound);
-  ASSERT_EQ(prompts.Log.size(), 2u);
-  EXPECT_EQ(prompts.Log[1].Text, text);
+  EXPECT_EQ(test::Shown(prompts),
+            (std::vector<std::string>{
+                "Non-Removable Media | " + text +
+                    " Please select \rthe appropriate drive yourself if available. | Ok | Information",
+                "Non-Removable Media | " + text + " | Ok | Information"}));
 
   EXPECT_EQ(detector.LocateDiskMedia(disk, false, true), LocateNotFound);
   EXPECT_EQ(prompts.Log.size(), 2u);

@@ -55,14 +55,6 @@ bool SevenZipList(const std::string& path, std::vector<TSevenZipEntry>& entries)
   return true;
 }
 
-std::string DosText(uint32_t stamp) {
-  unsigned date = stamp >> 16, time = stamp & 0xFFFF;
-  char text[32];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", 1980 + (date >> 9),
-                (date >> 5) & 15, date & 31, time >> 11, (time >> 5) & 63, (time & 31) * 2);
-  return text;
-}
-
 TEST(CrossCheck, RealArchiversAgainstSevenZip) {
   if (std::system("command -v 7z > /dev/null 2>&1") != 0) GTEST_SKIP() << "7z is not installed";
   ::setenv("TZ", "UTC", 1);

@@ -260,13 +260,10 @@ TEST(OptionsDefaults, ReadOnlyKeyShowsTheErrorAndWritesNothing) {
   key.SetWritable(false);
   TScriptedPrompts prompts;
   EXPECT_FALSE(SaveSettings(key, TOptions(), prompts));
-  ASSERT_EQ(prompts.Log.size(), 1u);
-  EXPECT_EQ(prompts.Log[0].Title, "Error saving config");
-  EXPECT_EQ(prompts.Log[0].Text,
-            "An error occured while writing to registry!\r\nPlease check your windows registry, "
-            "there may be more serious problem involved.");
-  EXPECT_EQ(prompts.Log[0].Buttons, TButtons::Ok);
-  EXPECT_EQ(prompts.Log[0].Icon, TIcon::Error);
+  EXPECT_EQ(Shown(prompts), std::vector<std::string>{
+                                "Error saving config | An error occured while writing to registry!"
+                                "\r\nPlease check your windows registry, there may be more serious "
+                                "problem involved. | Ok | Error"});
   EXPECT_FALSE(key.Exists());
 }
 

@@ -22,13 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> Entries(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // The message of the save's failure; "" when it saved.
 std::string SaveError(TNode* cat, const std::string& path, TCatalogLock* held = nullptr) {
   try {
@@ -39,14 +32,8 @@ std::string SaveError(TNode* cat, const std::string& path, TCatalogLock* held = 
   }
 }
 
-class CatalogFiles : public ::testing::Test {
+class CatalogFiles : public SavedSample {
  protected:
-  void SetUp() override {
-    TCatalogTree builder;
-    BuildSampleCatalog(builder);
-    path = dir.File("sample.ctf");
-    WriteCatalogFile(builder.Catalog(0), path, NoProgress());
-  }
   void TearDown() override { UseUnnamedNewFiles(true); }
   // The catalog at file opened, its first disk renamed: a change waiting to be saved.
   TNode* OpenChanged(const std::string& file, const std::string& caption = "Changed") {
@@ -59,9 +46,6 @@ class CatalogFiles : public ::testing::Test {
     TCatalogTree t;
     return OpenCatalog(t, file)->Child(0)->Caption;
   }
-  TTempDir dir;
-  std::string path;
-  TCatalogTree tree;
 };
 
 TEST_F(CatalogFiles, WhatAnotherProgramSavedIsNeverOverwritten) {
@@ -97,7 +81,7 @@ TEST_F(CatalogFiles, WhatAnotherProgramSavedIsNeverOverwritten) {
     std::string theirs = ReadBytes(path);
     EXPECT_EQ(SaveError(cat, path), MsgCatalogReplaced);
     EXPECT_EQ(ReadBytes(path), theirs);
-    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"sample.ctf"});
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"sample.ctf"});
     // Nothing changed in memory either: the changes can go to another file.
     auto* rec = static_cast<TCatalogRec*>(cat->Record);
     EXPECT_EQ(rec->Modified, 1);
@@ -158,23 +142,23 @@ TEST_F(CatalogFiles, WritersTakeTurns) {
   waiter.join();
   EXPECT_TRUE(third.Lock(false));
   EXPECT_EQ(FirstDisk(path), "Changed");
-  EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"sample.ctf"});
+  EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"sample.ctf"});
 }
 
 TEST_F(CatalogFiles, ACatalogNotYetSavedIsLockedBesideItsPath) {
   std::string target = dir.File("new.ctf");
   TCatalogLock creator(target), other(target);
   ASSERT_TRUE(creator.Lock(false));
-  EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{".new.ctf.lock", "sample.ctf"}));
+  EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{".new.ctf.lock", "sample.ctf"}));
   EXPECT_FALSE(other.Lock(false));
   TNode* cat = AddCatalog(tree, "New");
   AddFile(AddDisk(cat, "D"), "f", 1);
   EXPECT_EQ(SaveError(cat, target, &creator), "");
   creator.Unlock();
   // The lock file is gone; the next writer locks the catalog itself.
-  EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"new.ctf", "sample.ctf"}));
+  EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"new.ctf", "sample.ctf"}));
   EXPECT_TRUE(other.Lock(false));
-  EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"new.ctf", "sample.ctf"}));
+  EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{"new.ctf", "sample.ctf"}));
 }
 
 TEST_F(CatalogFiles, SavingThroughLinksWritesTheirTargetAndKeepsThem) {
@@ -211,8 +195,8 @@ TEST_F(CatalogFiles, SavingThroughLinksWritesTheirTargetAndKeepsThem) {
     EXPECT_EQ(FirstDisk(c.real), "Twice");
   }
   // Only the catalogs and the links: no temporary file in either folder.
-  EXPECT_EQ(Entries(dir.File("real")), (std::vector<std::string>{"a.ctf", "b.ctf", "c.ctf"}));
-  EXPECT_EQ(Entries(dir.File("links")),
+  EXPECT_EQ(FolderEntries(dir.File("real")), (std::vector<std::string>{"a.ctf", "b.ctf", "c.ctf"}));
+  EXPECT_EQ(FolderEntries(dir.File("links")),
             (std::vector<std::string>{"a.ctf", "b.ctf", "c.ctf", "c2.ctf"}));
 
   // A link to a catalog that does not exist yet: the save makes the target.
@@ -315,13 +299,13 @@ TEST_F(CatalogFiles, AKilledSaveLeavesNothingThatLasts) {
   std::string before = ReadBytes(path);
   // An unnamed new file vanishes with the process.
   SaveKilledHalfWay(path, true);
-  EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"sample.ctf"});
+  EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"sample.ctf"});
   EXPECT_EQ(ReadBytes(path), before);
 
   // A named one (file systems without unnamed files) carries the process id and is removed
   // by the next save into the folder, once that process is gone.
   pid_t dead = SaveKilledHalfWay(path, false);
-  std::vector<std::string> left = Entries(dir.Path());
+  std::vector<std::string> left = FolderEntries(dir.Path());
   ASSERT_EQ(left.size(), 2u);
   std::string temp = left[0];
   ASSERT_EQ(temp.rfind(".ctf-", 0), 0u) << temp;
@@ -341,7 +325,7 @@ TEST_F(CatalogFiles, AKilledSaveLeavesNothingThatLasts) {
   EXPECT_EQ(SaveError(cat, dir.File("other.ctf")), "");
   std::vector<std::string> kept{".ctf-notes", ".ctfABCDEF", live, "other.ctf", "sample.ctf"};
   std::sort(kept.begin(), kept.end());
-  EXPECT_EQ(Entries(dir.Path()), kept);
+  EXPECT_EQ(FolderEntries(dir.Path()), kept);
 }
 
 }  // namespace

@@ -10,22 +10,15 @@
 namespace tf::test {
 namespace {
 
-class Damage : public ::testing::Test {
+class Damage : public SavedSample {
  protected:
-  void SetUp() override {
-    TCatalogTree builder;
-    BuildSampleCatalog(builder);
-    path = dir.File("sample.ctf");
-    WriteCatalogFile(builder.Catalog(0), path, NoProgress());
-    bytes = ReadBytes(path);
-  }
   // Opens and reads everything; returns the error message or "" when it all read.
   std::string OpenAll(const std::string& file) {
-    TCatalogTree tree;
+    TCatalogTree opened;
     try {
-      TNode* cat = OpenCatalog(tree, file);
+      TNode* cat = OpenCatalog(opened, file);
       DescribeTree(cat);
-      EXPECT_EQ(CheckTree(tree), "");
+      EXPECT_EQ(CheckTree(opened), "");
       return "";
     } catch (const EInvalidCatalog& e) {
       return e.what();
@@ -33,15 +26,12 @@ class Damage : public ::testing::Test {
       return e.what();
     }
   }
-  TTempDir dir;
-  std::string path;
-  std::string bytes;
+  std::string bytes = ReadBytes(path);
 };
 
 TEST_F(Damage, TruncatedAtEveryByte) {
   // The format has no disk count: a cut right behind the header or a disk block leaves a
   // shorter, valid catalog. Every other cut is noticed.
-  TCatalogTree tree;
   TNode* cat = OpenCatalog(tree, path);
   std::set<std::size_t> boundaries{std::size_t(static_cast<TDiskRec*>(cat->Child(0)->Record)->BlockOffset)};
   for (int i = 0; i < cat->ChildCount(); ++i) {
@@ -84,7 +74,6 @@ TEST_F(Damage, RandomCorruptionNeverCrashes) {
 
 TEST_F(Damage, FileListOverrunningItsLengthIsRefused) {
   // Make the first root file's description length claim more bytes than the list has.
-  TCatalogTree tree;
   TNode* cat = OpenCatalog(tree, path);
   auto* d1 = static_cast<TDiskRec*>(cat->Child(0)->Record);
   std::size_t list = std::size_t(d1->BlockOffset + d1->FilesOffset);
@@ -106,7 +95,6 @@ TEST_F(Damage, FileListOverrunningItsLengthIsRefused) {
 }
 
 TEST_F(Damage, ListLengthBeyondTheBlockIsRefused) {
-  TCatalogTree tree;
   TNode* cat = OpenCatalog(tree, path);
   auto* d1 = static_cast<TDiskRec*>(cat->Child(0)->Record);
   d1->FilesLength = d1->BlockLength;  // as if the header said so
@@ -118,7 +106,6 @@ TEST_F(Damage, ListLengthBeyondTheBlockIsRefused) {
 
 TEST_F(Damage, WrongKindByteOfADiskBlock) {
   std::string b = bytes;
-  TCatalogTree tree;
   TNode* cat = OpenCatalog(tree, path);
   std::size_t second = std::size_t(static_cast<TDiskRec*>(cat->Child(1)->Record)->BlockOffset);
   b[second] = char(ikFolder);
@@ -144,7 +131,6 @@ std::vector<std::size_t> LevelBytes(const std::string& bytes, const TDiskRec* d)
 
 TEST_F(Damage, FolderLevelsThatCannotFollowTheirPredecessorAreDamage) {
   // Disk 1's folders in file order: Games 1, Doom 2, Deep 3, Deeper 4, Tools 1.
-  TCatalogTree tree;
   auto* d1 = static_cast<TDiskRec*>(OpenCatalog(tree, path)->Child(0)->Record);
   std::vector<std::size_t> levels = LevelBytes(bytes, d1);
   ASSERT_EQ(levels.size(), 5u);
@@ -181,7 +167,6 @@ TEST_F(Damage, FolderLevelsThatCannotFollowTheirPredecessorAreDamage) {
 TEST_F(Damage, SaveOfADamagedListFailsWithoutHarm) {
   // A changed disk is written anew; its unread lists are copied raw and cannot be checked,
   // but a list that lies beyond the file makes the save fail, not write a broken file.
-  TCatalogTree tree;
   TNode* cat = OpenCatalog(tree, path);
   auto* d1 = static_cast<TDiskRec*>(cat->Child(0)->Record);
   SetDiskChanged(cat->Child(0), true);

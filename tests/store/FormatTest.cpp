@@ -175,7 +175,9 @@ TEST_F(Format, EveryStoredFieldSurvivesARoundTrip) {
   d1->TotalClusters = 2000000000;
   d1->FreeClusters = 3;
   d1->UserByte = 9;
-  SetFlag(d1, CompressedVolume, true);
+  // On the disk without root files: those would read back as archive entries, whose flag
+  // shares the bit.
+  SetFlag(cat->Child(1)->Record, CompressedVolume, true);
   TNode* games = cat->Child(0)->Child(0);
   auto* g = static_cast<TFolderRec*>(games->Record);
   g->Attributes = 0x13;
@@ -189,58 +191,12 @@ TEST_F(Format, EveryStoredFieldSurvivesARoundTrip) {
   doom->ModifiedTime = 0x44444444;
   doom->Size = 4294967295u;
 
+  // Every stored field of every record, the archive entries' flag inherited from their
+  // folder included.
+  const std::string written = DescribeTree(cat);
   TNode* back = OpenCatalog(tree, Save(cat));
-  auto* b1 = static_cast<TDiskRec*>(back->Child(0)->Record);
-  EXPECT_EQ(back->Child(0)->Caption, "Shareware 1");
-  EXPECT_EQ(b1->MediaType, 10);
-  EXPECT_EQ(b1->ScanFlags, 1);
-  EXPECT_EQ(b1->BytesPerSector, 512);
-  EXPECT_EQ(b1->SectorsPerCluster, 8);
-  EXPECT_EQ(b1->MaxComponentLength, 255);
-  EXPECT_EQ(b1->TotalFiles, 123456);
-  EXPECT_EQ(b1->ArchiveFiles, 7);
-  EXPECT_EQ(b1->TotalFolders, 65535);
-  EXPECT_EQ(b1->TotalClusters, 2000000000);
-  EXPECT_EQ(b1->FreeClusters, 3);
-  EXPECT_EQ(b1->LastUpdate, 36526.5);
-  EXPECT_EQ(b1->SerialNumber, 0x1A2B3C4Du);
-  EXPECT_EQ(b1->UserByte, 9);
-  EXPECT_EQ(b1->VolumeLabel, "Sw1");
-  EXPECT_EQ(b1->FileSystem, "FAT");
-  EXPECT_STREQ(b1->Description.CStr(), "First disk");
-  EXPECT_TRUE(HasFlag(b1, CompressedVolume));
-  EXPECT_TRUE(HasFlag(b1, SearchScope));
-
-  TNode* bg = back->Child(0)->Child(0);
-  auto* bgr = static_cast<TFolderRec*>(bg->Record);
-  EXPECT_EQ(bg->Caption, "Games");
-  EXPECT_EQ(bgr->TotalSize, 5000 * SizeScale);
-  EXPECT_EQ(bgr->Attributes, 0x13);
-  EXPECT_EQ(bgr->CreatedTime, 0x11111111u);
-  EXPECT_EQ(bgr->ModifiedTime, 0x22222222u);
-  EXPECT_EQ(bgr->AccessedTime, 0x33333333u);
-  EXPECT_EQ(bgr->Reserved, 5);
-  EXPECT_EQ(bgr->CategoryFlags, 0xA0);
-  EXPECT_EQ(bgr->FileCount, 2);
-  LoadFiles(bg);
-  TFileRec* bd = FirstFile(bgr);
-  ASSERT_NE(bd, nullptr);
-  EXPECT_EQ(bd->Name(), "Doom.exe");
-  EXPECT_EQ(bd->Attributes, 0x21);
-  EXPECT_EQ(bd->ModifiedTime, 0x44444444u);
-  EXPECT_EQ(bd->Size, 4294967295u);
-  EXPECT_EQ(bd->CategoryFlags, 1 | UserFlag1);
-  EXPECT_EQ(bd->IconIndex, -1);
-  EXPECT_EQ(bd->Node, bg);
-
-  // Archive entries inherit the flag from their folder.
-  TNode* arc = back->Child(1)->Child(0);
-  EXPECT_TRUE(HasFlag(arc->Record, InArchive));
-  LoadFiles(arc);
-  TFileRec* entry = FirstFile(arc->Record);
-  ASSERT_NE(entry, nullptr);
-  EXPECT_TRUE(HasFlag(entry, InArchive));
-  EXPECT_EQ(entry->CreatedTime, 0xDEADBEEFu);
+  EXPECT_EQ(DescribeTree(back), written);
+  EXPECT_EQ(FirstFile(back->Child(0)->Child(0)->Record)->IconIndex, -1);
   EXPECT_EQ(CheckTree(tree), "");
 }
 

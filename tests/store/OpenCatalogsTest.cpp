@@ -74,10 +74,9 @@ TEST_F(OpenCatalogs, AlreadyOpenFilesAreSkipped) {
   // The same file by another spelling, in a single interactive load: said so.
   std::filesystem::create_directory(dir.File("sub"));
   cats.OpenRecentFile(dir.File("sub/../a.ctf"));
-  ASSERT_EQ(prompts.Log.size(), 1u);
-  EXPECT_EQ(prompts.Log[0].Title, "Catalog is opened");
-  EXPECT_EQ(prompts.Log[0].Text, "Catalog file \"" + dir.File("sub/../a.ctf") + "\" is already opened.");
-  EXPECT_EQ(prompts.Log[0].Icon, TIcon::Information);
+  EXPECT_EQ(Shown(prompts), std::vector<std::string>{"Catalog is opened | Catalog file \"" +
+                                                      dir.File("sub/../a.ctf") +
+                                                      "\" is already opened. | Ok | Information"});
   // Three chosen in the Open dialog, one of them open: the others open without a message.
   prompts.OpenChoices.push_back(std::vector<std::string>{b, a, c});
   cats.OpenCatalogsCommand();
@@ -105,9 +104,8 @@ TEST_F(OpenCatalogs, RecentFilesKeepFourMostRecentFirst) {
   cats.CloseCatalog(tree.Catalog(2), false);
   cats.OpenRecentFile(paths[2]);
   EXPECT_EQ(cats.RecentFiles, (std::vector<std::string>{paths[4], paths[3], paths[1]}));
-  EXPECT_EQ(prompts.Last()->Title, "Load error");
-  EXPECT_EQ(prompts.Last()->Text,
-            "Can't open catalog file " + paths[2] + ".\rThis file does not exist.");
+  EXPECT_EQ(Shown(*prompts.Last()),
+            "Load error | Can't open catalog file " + paths[2] + ".\rThis file does not exist. | Ok | Error");
 }
 
 TEST_F(OpenCatalogs, DamagedFileIsReportedAndSkipped) {
@@ -116,10 +114,8 @@ TEST_F(OpenCatalogs, DamagedFileIsReportedAndSkipped) {
   WriteBytes(bad, "not a catalog at all");
   std::vector<std::string> list{bad, good};
   cats.OpenCatalogs(list, TLoadKind::CommandLine);
-  ASSERT_EQ(prompts.Log.size(), 1u);
-  EXPECT_EQ(prompts.Log[0].Title, "Catalog error");
-  EXPECT_EQ(prompts.Log[0].Text, bad + "\n\rThis is not a valid catalog file!");
-  EXPECT_EQ(prompts.Log[0].Icon, TIcon::Error);
+  EXPECT_EQ(Shown(prompts), std::vector<std::string>{"Catalog error | " + bad +
+                                                      "\n\rThis is not a valid catalog file! | Ok | Error"});
   EXPECT_EQ(Captions(), std::vector<std::string>{"Good"});
   EXPECT_EQ(list, std::vector<std::string>{good});  // dropped from the list being loaded
 }
@@ -161,8 +157,7 @@ TEST_F(OpenCatalogs, SaveOnlyWhenModifiedSaveAsAlways) {
   std::string copy = dir.File("copy.ctf");
   prompts.SaveChoices.push_back(copy);
   EXPECT_EQ(cats.SaveCatalog(cat, true), TOpenCatalogs::TSaveResult::Saved);
-  EXPECT_EQ(prompts.Log[0].Title, "Save Catalog \"A\" As ...");
-  EXPECT_EQ(prompts.Log[0].Text, a);  // the dialog starts at the catalog's file
+  EXPECT_EQ(Shown(prompts.Log[0]), "save: Save Catalog \"A\" As ... | " + a);  // at its file
   EXPECT_EQ(ReadBytes(copy), before);
   EXPECT_EQ(static_cast<TCatalogRec*>(cat->Record)->FileName, copy);
 }
@@ -177,11 +172,9 @@ TEST_F(OpenCatalogs, SaveAsOntoAnotherOpenCatalogAsksAgain) {
   prompts.SaveChoices.push_back(dir.File("c.ctf"));
   EXPECT_EQ(cats.SaveCatalog(tree.Catalog(0), true), TOpenCatalogs::TSaveResult::Saved);
   ASSERT_EQ(prompts.Log.size(), 3u);
-  EXPECT_EQ(prompts.Log[1].Title, "File create error");
-  EXPECT_EQ(prompts.Log[1].Text,
-            "This file already exists and is in use.\rEnter new file name or close this file in "
-            "other applications.");
-  EXPECT_EQ(prompts.Log[1].Icon, TIcon::Warning);
+  EXPECT_EQ(Shown(prompts.Log[1]),
+            "File create error | This file already exists and is in use.\rEnter new file name or "
+            "close this file in other applications. | Ok | Warning");
   EXPECT_EQ(prompts.Log[2].Kind, TPromptRecord::Save);
   EXPECT_EQ(ReadBytes(b), bBytes);
 }
@@ -212,9 +205,8 @@ TEST_F(OpenCatalogs, CloseModifiedAnsweredYesThenCancelledDialogClosesUnsaved) {
   prompts.SaveChoices.push_back(std::nullopt);
   EXPECT_EQ(cats.CloseCatalog(cat, true), TAnswer::Yes);
   EXPECT_EQ(tree.CatalogCount(), 0);
-  EXPECT_EQ(prompts.Log[0].Title, "Confirm");
-  EXPECT_EQ(prompts.Log[0].Text, "Save changes to catalog \"Catalog1\" ?");
-  EXPECT_EQ(prompts.Log[0].Buttons, TButtons::YesNoCancel);
+  EXPECT_EQ(Shown(prompts.Log[0]),
+            "Confirm | Save changes to catalog \"Catalog1\" ? | YesNoCancel | Question");
 }
 
 TEST_F(OpenCatalogs, FailedSaveOnCloseKeepsTheCatalog) {
@@ -267,10 +259,9 @@ TEST_F(OpenCatalogs, RefusedSaveKeepsTheFileAndOffersAnotherOne) {
       auto result = cats.SaveCatalog(cat, false);
       EXPECT_EQ(ReadBytes(a), before);
       ASSERT_GE(prompts.Log.size(), 1u);
-      EXPECT_EQ(prompts.Log[0].Title, "Save error");
-      EXPECT_EQ(prompts.Log[0].Text,
-                SaveErrorText(a, c.reason) + "\rDo you want to save the catalog to another file?");
-      EXPECT_EQ(prompts.Log[0].Buttons, TButtons::YesNo);
+      EXPECT_EQ(Shown(prompts.Log[0]), "Save error | " + SaveErrorText(a, c.reason) +
+                                           "\rDo you want to save the catalog to another file? | "
+                                           "YesNo | Warning");
       if (answer == TAnswer::No) {
         EXPECT_EQ(result, TOpenCatalogs::TSaveResult::Failed);
         EXPECT_EQ(static_cast<TCatalogRec*>(cat->Record)->Modified, 1);
@@ -302,9 +293,9 @@ TEST_F(OpenCatalogs, OnlyRegularFilesAreCatalogs) {
   ASSERT_EQ(::write(holder, "Catalog 1.00", 12), 12);
   cats.OpenRecentFile(fifo);
   EXPECT_EQ(tree.CatalogCount(), 0);
-  ASSERT_EQ(prompts.Log.size(), 1u);
-  EXPECT_EQ(prompts.Log[0].Title, "Catalog error");
-  EXPECT_EQ(prompts.Log[0].Text, fifo + "\n\rThis is not a catalog file: it is not a regular file.");
+  EXPECT_EQ(Shown(prompts), std::vector<std::string>{
+                                "Catalog error | " + fifo +
+                                "\n\rThis is not a catalog file: it is not a regular file. | Ok | Error"});
   // Nor is one the target of Save As.
   TNode* cat = cats.NewCatalog();
   Modify(cat);
@@ -322,10 +313,11 @@ TEST_F(OpenCatalogs, CloseAllAnsweredNoThenCancel) {
   for (int i = 0; i < 3; ++i) Modify(cats.NewCatalog());
   prompts.Answers = {TAnswer::Ok, TAnswer::No, TAnswer::Cancel};
   cats.CloseAllCommand();
+  EXPECT_EQ(prompts.Texts(), (std::vector<std::string>{
+                                "About to close all opened catalogs. Please confirm.",
+                                "Save changes to catalog \"Catalog3\" ?",
+                                "Save changes to catalog \"Catalog2\" ?"}));
   EXPECT_EQ(prompts.Log[0].Title, "Confirm closing");
-  EXPECT_EQ(prompts.Log[0].Text, "About to close all opened catalogs. Please confirm.");
-  EXPECT_EQ(prompts.Log[1].Text, "Save changes to catalog \"Catalog3\" ?");
-  EXPECT_EQ(prompts.Log[2].Text, "Save changes to catalog \"Catalog2\" ?");
   EXPECT_EQ(Captions(), (std::vector<std::string>{"Catalog1", "Catalog2"}));
 }
 
@@ -344,10 +336,10 @@ TEST_F(OpenCatalogs, NothingClosesWhileASearchRuns) {
   tree.SearchRunning = true;
   cats.CloseAllCommand();
   EXPECT_EQ(tree.CatalogCount(), 1);
-  EXPECT_EQ(prompts.Log[0].Title, "Can't close catalog");
-  EXPECT_EQ(prompts.Log[0].Text,
-            "You can not close catalog(s) because search for files is in progress.\rPlease "
-            "cancel the search or wait for search to finish.");
+  EXPECT_EQ(Shown(prompts), std::vector<std::string>{
+                                "Can't close catalog | You can not close catalog(s) because search "
+                                "for files is in progress.\rPlease cancel the search or wait for "
+                                "search to finish. | Ok | Information"});
   tree.SearchRunning = false;
 }
 

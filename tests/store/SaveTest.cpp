@@ -30,26 +30,9 @@ struct TCountingProgress : TProgress {
   void End() override { ++Ended; }
 };
 
-class Save : public ::testing::Test {
+class Save : public SavedSample {
  protected:
-  void SetUp() override {
-    TCatalogTree builder;
-    BuildSampleCatalog(builder);
-    path = dir.File("sample.ctf");
-    WriteCatalogFile(builder.Catalog(0), path, NoProgress());
-    original = DescribeTree(builder.Catalog(0));
-  }
-  std::vector<std::string> DirEntries() {
-    std::vector<std::string> names;
-    for (auto& e : std::filesystem::directory_iterator(dir.Path()))
-      names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-  TTempDir dir;
-  std::string path;
-  std::string original;
-  TCatalogTree tree;
+  std::vector<std::string> DirEntries() { return FolderEntries(dir.Path()); }
 };
 
 TEST_F(Save, UnchangedCatalogSavesToIdenticalBytes) {

@@ -42,6 +42,12 @@ TNode* BuildSampleCatalog(TCatalogTree& tree, const std::string& name) {
   return cat;
 }
 
+SavedSample::SavedSample() {
+  TCatalogTree builder;
+  original = DescribeTree(BuildSampleCatalog(builder));
+  WriteCatalogFile(builder.Catalog(0), path, NoProgress());
+}
+
 TNode* OpenCatalog(TCatalogTree& tree, const std::string& path) {
   return tree.AppendChild(tree.Root(), ReadCatalogFile(path));
 }

@@ -4,8 +4,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iomanip>
 #include <random>
 #include <sstream>
 
@@ -37,6 +39,14 @@ std::string ReadBytes(const std::string& path) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (auto& e : std::filesystem::directory_iterator(folder))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
@@ -111,6 +121,12 @@ std::vector<TFileRec*> Files(const TNode* container) {
   return files;
 }
 
+std::vector<std::string> FileNames(const TNode* container) {
+  std::vector<std::string> names;
+  for (TFileRec* f : Files(container)) names.emplace_back(f->Name());
+  return names;
+}
+
 static void CheckNode(const TNode* node, std::ostringstream& why) {
   for (int i = 0; i < node->ChildCount(); ++i) {
     const TNode* c = node->Child(i);
@@ -146,10 +162,23 @@ std::string CheckTree(TCatalogTree& tree) {
   return why.str();
 }
 
+static std::string DescribedText(const TText& t) { return t ? "[" + t.Str() + "]" : "-"; }
+
+std::string DescribeDisk(const TDiskRec& d) {
+  std::ostringstream out;
+  out << std::setprecision(15) << "k" << int(d.KindFlags & ~FileBlock) << " m" << int(d.MediaType)
+      << " s" << int(d.ScanFlags) << " " << d.BytesPerSector << "/" << d.SectorsPerCluster << "/"
+      << d.MaxComponentLength << " files" << d.TotalFiles << " arc" << d.ArchiveFiles
+      << " folders" << d.TotalFolders << " clusters" << d.TotalClusters << "/" << d.FreeClusters
+      << " t" << d.LastUpdate << " serial" << d.SerialNumber << " u" << int(d.UserByte) << " ["
+      << d.VolumeLabel << "] [" << d.FileSystem << "] " << DescribedText(d.Description);
+  return out.str();
+}
+
 static void Describe(TNode* node, int depth, std::ostringstream& out) {
   TItemRec* rec = node->Record;
   std::string indent(std::size_t(depth) * 2, ' ');
-  auto desc = [](const TText& t) { return t ? "[" + t.Str() + "]" : std::string("-"); };
+  auto desc = DescribedText;
   switch (KindOf(rec)) {
     case ikCatalog: {
       auto* c = static_cast<TCatalogRec*>(rec);
@@ -159,17 +188,10 @@ static void Describe(TNode* node, int depth, std::ostringstream& out) {
       out << "\n";
       break;
     }
-    case ikDisk: {
-      auto* d = static_cast<TDiskRec*>(rec);
-      out << indent << "disk " << node->Caption << " k" << int(d->KindFlags & ~FileBlock) << " m"
-          << int(d->MediaType) << " s" << int(d->ScanFlags) << " " << d->BytesPerSector << "/"
-          << d->SectorsPerCluster << "/" << d->MaxComponentLength << " files" << d->TotalFiles
-          << " arc" << d->ArchiveFiles << " folders" << d->TotalFolders << " clusters"
-          << d->TotalClusters << "/" << d->FreeClusters << " t" << d->LastUpdate << " serial"
-          << d->SerialNumber << " u" << int(d->UserByte) << " [" << d->VolumeLabel << "] ["
-          << d->FileSystem << "] " << desc(d->Description) << "\n";
+    case ikDisk:
+      out << indent << "disk " << node->Caption << " " << DescribeDisk(*static_cast<TDiskRec*>(rec))
+          << "\n";
       break;
-    }
     case ikFolder: {
       auto* f = static_cast<TFolderRec*>(rec);
       out << indent << "folder " << node->Caption << " k" << int(f->KindFlags & ~FileBlock) << " "
@@ -196,6 +218,20 @@ std::string DescribeTree(TNode* node) {
   std::ostringstream out;
   Describe(node, 0, out);
   return out.str();
+}
+
+std::string Shown(const TPromptRecord& r) {
+  if (r.Kind != TPromptRecord::Message)
+    return (r.Kind == TPromptRecord::Open ? "open: " : "save: ") + r.Title + " | " + r.Text;
+  static const char* const buttons[] = {"Ok", "OkCancel", "YesNo", "YesNoCancel", "RetryCancel"};
+  static const char* const icons[] = {"None", "Information", "Question", "Warning", "Error"};
+  return r.Title + " | " + r.Text + " | " + buttons[int(r.Buttons)] + " | " + icons[int(r.Icon)];
+}
+
+std::vector<std::string> Shown(const TScriptedPrompts& prompts) {
+  std::vector<std::string> out;
+  for (const TPromptRecord& r : prompts.Log) out.push_back(Shown(r));
+  return out;
 }
 
 TCliProcess::TCliProcess(const std::vector<std::string>& args, const TCliSetup& setup)

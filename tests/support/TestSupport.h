@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ScriptedPrompts.h"
 #include "store/LoadSave.h"
 #include "store/Tree.h"
 
@@ -29,6 +30,8 @@ class TTempDir {
 };
 
 std::string ReadBytes(const std::string& path);
+// The names in a folder, sorted.
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder);
 void WriteBytes(const std::string& path, const std::string& bytes);
 
 // Catalogs in memory, as a scan would build them (disks changed, lists loaded).
@@ -41,6 +44,7 @@ TNode* AddFolder(TNode* parent, const std::string& name, int64_t totalBytes = 0)
 TFileRec* AddFile(TNode* container, const std::string& name, uint32_t size = 0,
                   const std::string& description = {});
 std::vector<TFileRec*> Files(const TNode* container);
+std::vector<std::string> FileNames(const TNode* container);
 
 // Every node's record points back at it, rows match positions, file records point at their
 // container's node, list back-indices match. Empty when all holds, else what is wrong.
@@ -49,6 +53,14 @@ std::string CheckTree(TCatalogTree& tree);
 // Loads every level and list below node and describes every stored field, one item a line,
 // so that two catalogs can be compared as text.
 std::string DescribeTree(TNode* node);
+// The same of one disk record's own fields, on one line.
+std::string DescribeDisk(const TDiskRec& disk);
+
+// A message as the user saw it, in one line, so that one comparison checks all of it:
+// "Title | Text | YesNo | Question"; a file chooser as "save: Title | proposed file".
+std::string Shown(const TPromptRecord& r);
+// Every message and chooser shown so far, in order.
+std::vector<std::string> Shown(const TScriptedPrompts& prompts);
 
 struct TCliResult {
   int Status = -1;  // the exit status; -1 when a signal ended the process
