@@ -58,6 +58,7 @@ void TSearchEngine::Begin(bool duplicates) {
   total_ = 0;
   collecting_ = true;
   errors_.clear();
+  unreadable_.clear();
   lastRefresh_ = {};
 }
 
@@ -143,7 +144,7 @@ void TSearchEngine::LoadFolderLevels(TNode* folder) {
   {
     // The main thread reads levels under this lock too; the offset changes only inside it.
     std::lock_guard lock(catalog_->StreamLock);
-    if (rec->SubfoldersOffset <= 0) return;
+    if (rec->SubfoldersOffset <= 0 || unreadable_.count(folder)) return;
   }
   main_.Call([this, folder] { LoadLevelsBelow(folder); });
 }
@@ -156,7 +157,8 @@ void TSearchEngine::LoadDiskLevels(TNode* disk) {
     std::lock_guard lock(catalog_->StreamLock);
     for (int i = 0; i < disk->ChildCount() && !any; ++i) {
       TNode* c = disk->Child(i);
-      any = c->Kind() == ikFolder && static_cast<TFolderRec*>(c->Record)->SubfoldersOffset > 0;
+      any = c->Kind() == ikFolder && static_cast<TFolderRec*>(c->Record)->SubfoldersOffset > 0 &&
+            !unreadable_.count(c);
     }
   }
   if (!any) return;
@@ -179,7 +181,8 @@ void TSearchEngine::LoadLevelsBelow(TNode* folder) {
     try {
       LoadSubfolders(n);
     } catch (const std::exception& e) {
-      ReadError(n, e);
+      // Reported once: the walk does not try the level again.
+      if (unreadable_.insert(n).second) ReadError(n, e);
     }
     for (int i = n->ChildCount(); i-- > 0;) pending.push_back(n->Child(i));
   }

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "search/Criteria.h"
@@ -205,6 +206,7 @@ class TSearchEngine {
   TNode* disk_ = nullptr;  // the disk being walked
   TCatalogRec* catalog_ = nullptr;  // and its catalog
   std::vector<std::string> errors_;
+  std::unordered_set<TNode*> unreadable_;  // folder levels that could not be read in this run
 };
 
 }  // namespace tf

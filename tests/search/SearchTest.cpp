@@ -301,21 +301,28 @@ TEST_F(SearchOnDisk, TheStraightforwardWalkReleasesNoListAWindowHolds) {
   EXPECT_FALSE(Loaded("D1"));
 }
 
-TEST_F(SearchOnDisk, ADamagedListIsReportedAndTheRunGoesOn) {
+TEST_F(SearchOnDisk, DamagedListsAndLevelsAreReportedAndTheRunGoesOn) {
   TCatalogTree build;
   TNode* cat = AddCatalog(build, "C");
   TNode* disk = AddDisk(cat, "D1");
   AddFile(AddFolder(disk, "Bad"), "hit1.txt");
+  AddFile(AddFolder(AddFolder(disk, "BadLevel"), "Below"), "hit4.txt");
+  AddFile(AddFolder(AddFolder(disk, "Deep"), "Below"), "hit3.txt");
   AddFile(AddFolder(disk, "Good"), "hit2.txt");
   Save(build);
-  auto* bad = static_cast<TFolderRec*>(Node("D1/Bad")->Record);
-  bad->FilesLength = static_cast<TDiskRec*>(Node("D1")->Record)->BlockLength;  // past the block
+  int32_t blockEnd = static_cast<TDiskRec*>(Node("D1")->Record)->BlockLength;
+  static_cast<TFolderRec*>(Node("D1/Bad")->Record)->FilesLength = blockEnd;  // past the block
+  static_cast<TFolderRec*>(Node("D1/BadLevel")->Record)->SubfoldersOffset = blockEnd;
   for (bool inPlace : {true, false}) {
     side->results.Clear();
     Run(NamePart("hit"), {false, inPlace});
-    EXPECT_EQ(Keys(side->results), (std::vector<std::string>{"F|D1|\\Good|hit2.txt"}));
-    ASSERT_EQ(side->engine.ReadErrors().size(), 1u);
-    EXPECT_NE(side->engine.ReadErrors()[0].find("D1 \\Bad"), std::string::npos);
+    EXPECT_EQ(Keys(side->results),
+              (std::vector<std::string>{"F|D1|\\Deep\\Below|hit3.txt", "F|D1|\\Good|hit2.txt"}));
+    std::vector<std::string> errors = side->engine.ReadErrors();
+    ASSERT_EQ(errors.size(), 2u);
+    std::sort(errors.begin(), errors.end());
+    EXPECT_NE(errors[0].find("C: D1 \\Bad: "), std::string::npos) << errors[0];
+    EXPECT_NE(errors[1].find("C: D1 \\BadLevel: "), std::string::npos) << errors[1];
   }
 }
 
@@ -406,9 +413,20 @@ TEST(ResultList, KeepsBackIndicesAndGroupsThroughRemovalSortingAndReversal) {
   EXPECT_EQ(names(), "d1c0b1a0");
   EXPECT_EQ(f[1]->DuplicatesIndex, 3);
   EXPECT_EQ(CheckTree(tree), "");
-  DeleteItemNode(d2);  // its records leave the list, the others move up
+  int packed = 0;
+  list.OnPacked = [&packed] { ++packed; };
+  DeleteItemNode(d2);  // its records leave the list, the others move up, the window is told
   EXPECT_EQ(names(), "c0b1");
   EXPECT_EQ(f[2]->DuplicatesIndex, 1);
+  EXPECT_EQ(packed, 1);
+  EXPECT_EQ(CheckTree(tree), "");
+  list.Add(f[0], list.NewGroup());
+  const int rows[] = {0, 7, 0};  // a row out of range and a row twice do nothing more
+  list.Remove(rows);
+  EXPECT_EQ(names(), "b1c2");
+  EXPECT_EQ(f[2]->DuplicatesIndex, 0);
+  EXPECT_EQ(f[0]->DuplicatesIndex, 1);
+  EXPECT_EQ(packed, 1);  // the window removed them itself
   EXPECT_EQ(CheckTree(tree), "");
   list.Clear();
   EXPECT_EQ(f[0]->DuplicatesIndex, -1);
@@ -416,6 +434,45 @@ TEST(ResultList, KeepsBackIndicesAndGroupsThroughRemovalSortingAndReversal) {
   for (int i = 0; i < 40001; ++i) list.Add(f[0]);
   EXPECT_EQ(f[0]->DuplicatesIndex, 7232);
   tree.SetList(TListKind::Duplicates, nullptr);
+}
+
+TEST(ResultList, CommandsFollowTheFocusTheSelectionAndTheRun) {
+  TCatalogTree tree;
+  TNode* cat = AddCatalog(tree, "C");
+  TNode* disk = AddDisk(cat, "D");
+  TFileRec* file = AddFile(disk, "a.txt");
+  TNode* zip = AddFolder(disk, "z.zip");
+  SetFlag(zip->Record, InArchive, true);
+  TFileRec* packed = AddFile(zip, "in.txt");
+  TItemRec* folder = AddFolder(disk, "Plain")->Record;
+  TItemRec* listed = AddFile(disk, "listed.txt");
+  listed->UserListIndex = 0;
+  struct Case {
+    bool Running;
+    int Count;
+    TItemRec* Focused;
+    std::vector<TItemRec*> Selected;
+    // Explorer, Launch, SetCategory, AddToUserList, ItemCommands, Find, Cancel, ListCommands
+    std::string States;
+  } cases[] = {
+      {false, 0, nullptr, {}, "00000100"},
+      {false, 4, file, {file}, "11111101"},
+      {false, 4, zip->Record, {zip->Record}, "11111101"},   // an archive is launched
+      {false, 4, folder, {folder}, "10111101"},             // a folder only opened
+      {false, 4, packed, {packed}, "00111101"},             // inside an archive: neither
+      {false, 4, listed, {listed}, "11101101"},             // in the user list already
+      {false, 4, listed, {listed, file}, "11111101"},       // one of them is not
+      {true, 4, file, {file}, "11111010"},                  // no Find nor removal meanwhile
+  };
+  for (const Case& c : cases) {
+    TFoundListActions a = FoundListActionState(c.Running, c.Count, c.Focused, c.Selected);
+    std::string got;
+    for (bool b : {a.OpenInExplorer, a.Launch, a.SetCategory, a.AddToUserList, a.ItemCommands,
+                   a.Find, a.Cancel, a.ListCommands})
+      got += b ? '1' : '0';
+    EXPECT_EQ(got, c.States) << c.States;
+  }
+  listed->UserListIndex = -1;
 }
 
 }  // namespace
