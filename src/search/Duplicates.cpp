@@ -71,6 +71,7 @@ void TSearchEngine::RunDuplicates(const TDuplicatesCriteria& criteria, TSearchFo
                                   const TSearchScope& scope, const TSearchOptions& options) {
   Begin(true);
   options_ = options;
+  if (options_.Begun) options_.Begun();
   matcher_.reset();
   dupCriteria_ = criteria;
   searchFor_ = searchFor;

@@ -52,7 +52,8 @@ TSearchStatus TSearchEngine::Status() const {
 
 void TSearchEngine::Begin(bool duplicates) {
   duplicates_ = duplicates;
-  stop_ = false;
+  // A limit reached in an earlier run does not stop this one; a cancel does.
+  stop_ = cancelled_.load();
   checked_ = 0;
   found_ = 0;
   total_ = 0;
@@ -225,6 +226,7 @@ void TSearchEngine::RunSearch(const TSearchCriteria& criteria, const TSearchScop
                               const TSearchOptions& options) {
   Begin(false);
   options_ = options;
+  if (options_.Begun) options_.Begun();
   matcher_.emplace(criteria);
   for (const auto& cat : scope)
     for (const auto& disk : cat.Disks) total_ += disk.Count;

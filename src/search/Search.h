@@ -109,6 +109,9 @@ struct TSearchOptions {
   // The least time between two status displays in the middle of a disk; 0: every 128 items.
   // The display at the end of each disk comes always, so the last state is never skipped.
   int StatusIntervalMs = 0;
+  // Run on the search thread once the run has begun (a cancel from then on is one of this
+  // run): for tests that must know a run is under way.
+  std::function<void()> Begun;
 };
 
 class TSearchEngine {
@@ -124,9 +127,18 @@ class TSearchEngine {
   void RunDuplicates(const TDuplicatesCriteria& criteria, TSearchFor searchFor,
                      const TSearchScope& scope, const TSearchOptions& options = {});
 
-  // Any thread: the run stops at its next test of the request.
-  void Cancel() { stop_ = true; }
+  // Any thread: the run stops at its next test of the request. A cancel that comes before a
+  // run has begun stops that run at once.
+  void Cancel() {
+    cancelled_ = true;
+    stop_ = true;
+  }
   bool StopRequested() const { return stop_; }
+  // Before a run is started on another thread: a cancel of an earlier run no longer holds.
+  void Arm() {
+    cancelled_ = false;
+    stop_ = false;
+  }
 
   // The counters of the current or last run; read them on the search thread or in a call
   // the engine makes.
@@ -193,6 +205,7 @@ class TSearchEngine {
 
   bool duplicates_ = false;
   std::atomic<bool> stop_{false};
+  std::atomic<bool> cancelled_{false};
   int checked_ = 0;
   int total_ = 0;
   int found_ = 0;

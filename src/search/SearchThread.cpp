@@ -43,6 +43,9 @@ bool TSearchThread::Find(TSearchControls& controls, bool duplicates,
   TSearchScope scope = CollectScope(tree_, searchFor);
   running_ = true;
   tree_.SearchRunning = true;
+  // Armed here, not by the worker: a Cancel right after Find must not be forgotten when the
+  // worker begins.
+  engine_.Arm();
   std::weak_ptr<bool> alive = alive_;
   worker_ = std::thread([this, alive, duplicates, criteria = std::move(criteria), dupCriteria,
                          searchFor, scope = std::move(scope), options] {

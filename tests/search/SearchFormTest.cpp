@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <atomic>
 #include <mutex>
 
 #include <QAction>
@@ -218,6 +219,17 @@ class SearchFormTest : public QObject {
   void Find() {
     Form().BtnFind->click();
     WaitForEnd();
+  }
+  // Starts a run while the catalog's lock is held here: the run waits at its first list. Comes
+  // back once the run has begun, so that a cancel from now on is one of this run.
+  std::unique_lock<std::recursive_mutex> FindHeld(const char* catalog) {
+    std::unique_lock lock(Lock(catalog));
+    auto begun = std::make_shared<std::atomic<bool>>(false);
+    Form().SearchOptions.Begun = [begun] { *begun = true; };
+    Form().BtnFind->click();
+    while (!*begun) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    Form().SearchOptions.Begun = nullptr;
+    return lock;
   }
   void WaitForEnd() { QTRY_VERIFY_WITH_TIMEOUT(!Form().Running(), 20000); }
   void SelectRows(const QStringList& names) {
@@ -557,8 +569,7 @@ class SearchFormTest : public QObject {
     TSearchForm& f = Form();
     f.ByNameCheck->setChecked(true);
     f.NameEdit->setText(QStringLiteral("hit"));
-    std::unique_lock lock(Lock("Home"));
-    f.BtnFind->click();
+    std::unique_lock lock = FindHeld("Home");
     QVERIFY(f.Running());
     QVERIFY(Tree().SearchRunning);
     QVERIFY(f.Animation->isVisible());
@@ -612,12 +623,14 @@ class SearchFormTest : public QObject {
     TSearchForm& f = Form();
     f.ByNameCheck->setChecked(true);
     f.NameEdit->setText(QStringLiteral("hit"));
-    std::unique_lock lock(Lock("Home"));
-    f.BtnFind->click();
+    std::unique_lock lock = FindHeld("Home");
     QVERIFY(f.Running());
     // The lock goes while the close request's first step waits (here without a limit, so
     // that the test does not depend on how fast the run ends).
-    QTimer::singleShot(50, [&lock] { lock.unlock(); });
+    QTimer unlock;
+    unlock.setSingleShot(true);
+    QObject::connect(&unlock, &QTimer::timeout, [&lock] { lock.unlock(); });
+    unlock.start(50);
     QVERIFY(app_->Search().StopForClosing(1 << 30, 1));
     QVERIFY(!Tree().SearchRunning);
     QVERIFY(f.Results().Count() < 600);  // cancelled

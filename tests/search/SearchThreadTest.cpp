@@ -148,6 +148,20 @@ TEST_F(SearchThread, CancelStopsTheRunAtItsNextTest) {
   EXPECT_EQ(Key(results.At(127)), "F|D0|\\|hit127.txt");
   EXPECT_EQ(host.Ended, 1);
   EXPECT_FALSE(tree.SearchRunning);
+  // The next Find is not stopped by the last cancel, and finds the rest.
+  host.OnStatus = nullptr;
+  Find();
+  EXPECT_EQ(results.Count(), 600);
+}
+
+TEST_F(SearchThread, ACancelBeforeTheRunBeginsStopsItAtOnce) {
+  // The user may press Cancel before the worker has begun: the run must not start over it.
+  TSearchEngine& engine = thread->Engine();
+  engine.Cancel();
+  TSearchCriteria criteria = BuildCriteria(controls);
+  engine.RunSearch(criteria, CollectScope(tree, criteria.SearchFor));
+  EXPECT_EQ(results.Count(), 0);
+  EXPECT_EQ(engine.Status().Checked, 0);
 }
 
 TEST_F(SearchThread, EachRunWithALimitAddsUpToTheLimitOfNewResults) {
