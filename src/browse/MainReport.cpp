@@ -53,7 +53,7 @@ void TMainForm::ButtonPrintClick(TReportSource from) {
   if (!reportForm_) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     reportProgress_ = std::make_unique<TWaitProgress>(*this, this);
-    TReportForm::TServices s{tree_, prompts_, *reportProgress_, {}, {}, {}};
+    TReportForm::TServices s{tree_, prompts_, *reportProgress_, {}, {}, {}, {}};
     s.Order = [this] {
       return TTreeOrder{itemList_.FileSortKey, itemList_.DiskSortKey, itemList_.ReverseOrder,
                         itemList_.SortArchivesAsFiles};

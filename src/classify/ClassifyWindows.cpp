@@ -23,7 +23,7 @@ std::string DesktopFileTypeName(std::string_view extension) {
 
 TClassifyWindows::TClassifyWindows(TServices services) : s_(std::move(services)) {
   setObjectName(QStringLiteral("ClassifyWindows"));
-  properties_ = new TPropertiesForm(s_.Main.Icons(), &DesktopFileTypeName, &s_.Main);
+  properties_ = new TPropertiesForm(s_.Main.Icons(), &DesktopFileTypeName, s_.Prompts, &s_.Main);
   categories_ = new TCategoriesForm(s_.Tree, s_.Prompts, s_.Progress, &s_.Main);
   categories_->OnClosed = [this] {
     if (CategoriesChanged) CategoriesChanged();

@@ -16,6 +16,7 @@
 #include "browse/Icons.h"
 #include "browse/ItemText.h"
 #include "classify/AdvPropForm.h"
+#include "scan/DescFiles.h"
 #include "text/Text.h"
 
 namespace tf {
@@ -32,8 +33,9 @@ constexpr int FileSheet_ = tf::FileSheet, Directory_ = tf::DirectorySheet, Disk_
 
 }  // namespace
 
-TPropertiesForm::TPropertiesForm(TIconList& icons, TFileTypeNames typeNames, QWidget* parent)
-    : QDialog(parent), icons_(icons), typeNames_(std::move(typeNames)) {
+TPropertiesForm::TPropertiesForm(TIconList& icons, TFileTypeNames typeNames,
+                                 TUserPrompts& prompts, QWidget* parent)
+    : QDialog(parent), icons_(icons), typeNames_(std::move(typeNames)), prompts_(prompts) {
   setObjectName(QStringLiteral("PropertiesForm"));
   setWindowTitle(QLatin1String(PropertiesCaption));
   auto* layout = new QVBoxLayout(this);
@@ -332,6 +334,14 @@ TPropertiesEdits TPropertiesForm::Edits() const {
   if (info_.Visible[FileSheet_]) e.FileByte = ChosenByte(CategoryList1, FlagsBtn1);
   if (info_.Visible[Directory_]) e.FolderByte = ChosenByte(CategoryList2, FlagsBtn2);
   return e;
+}
+
+void TPropertiesForm::accept() {
+  TPropertiesEdits e = Edits();
+  bool edited = e.FileDescription || e.FolderDescription || e.DiskDescription ||
+                e.CatalogDescription;
+  if (edited && RefuseEditWhileSearching(subject_.Node, prompts_)) return;
+  QDialog::accept();
 }
 
 TPropertiesChanges TPropertiesForm::Apply() { return ApplyProperties(subject_, info_, Edits()); }

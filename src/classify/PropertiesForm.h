@@ -24,13 +24,15 @@ namespace tf {
 
 class TAdvDiskForm;
 class TIconList;
+class TUserPrompts;
 
 class TPropertiesForm final : public QDialog {
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(TPropertiesForm)
 
  public:
-  TPropertiesForm(TIconList& icons, TFileTypeNames typeNames, QWidget* parent = nullptr);
+  TPropertiesForm(TIconList& icons, TFileTypeNames typeNames, TUserPrompts& prompts,
+                  QWidget* parent = nullptr);
   ~TPropertiesForm() override;
 
   // Fills the pages and shows the window modally; after "&OK" writes back what changed.
@@ -82,6 +84,11 @@ class TPropertiesForm final : public QDialog {
  protected:
   void showEvent(QShowEvent* event) override;
 
+ public:
+  // "&OK" while a search runs and something was edited keeps the window open, the edits as
+  // they are, until the search is over.
+  void accept() override;
+
  private:
   QWidget* BuildPage(int page, int rows, QPlainTextEdit*& memo, const QString& descCaption);
   void AddCategoryRow(int page, int row, QComboBox*& list, QToolButton*& flags);
@@ -94,6 +101,7 @@ class TPropertiesForm final : public QDialog {
 
   TIconList& icons_;
   TFileTypeNames typeNames_;
+  TUserPrompts& prompts_;
   TAdvDiskForm* advanced_ = nullptr;
   TPropertiesSubject subject_;
   TPropertiesInfo info_;

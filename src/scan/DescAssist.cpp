@@ -222,6 +222,12 @@ bool TDescAssistForm::StoreDescription() {
   return StoreEditedDescription(node_, file_, ToStored(text));
 }
 
+// OK while a search runs keeps the window open, the text as typed, until the search is over.
+void TDescAssistForm::accept() {
+  if (DescMemo->toPlainText() != original_ && RefuseEditWhileSearching(node_, prompts_)) return;
+  QDialog::accept();
+}
+
 void TDescAssistForm::reject() {
   if (changed_ && DescMemo->toPlainText() != original_ &&
       prompts_.Message("Close Form", "Discard description changes?", TButtons::YesNo,

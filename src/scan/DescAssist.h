@@ -54,6 +54,7 @@ class TDescAssistForm final : public QDialog {
   QString FileText() const;
 
  protected:
+  void accept() override;
   void reject() override;
 
  private:

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <unordered_map>
 
+#include "platform/Prompts.h"
+#include "scan/AddDisk.h"
 #include "store/LoadSave.h"
 #include "text/Description.h"
 #include "text/Text.h"
@@ -309,7 +311,15 @@ std::string DescriptionFilePath(TNode* node, char letter, std::string_view entry
   return path;
 }
 
+bool RefuseEditWhileSearching(TNode* node, TUserPrompts& prompts) {
+  TCatalogTree* tree = node ? TreeOf(node) : nullptr;
+  if (!tree || !tree->SearchRunning) return false;
+  prompts.Message(CantUpdateTitle, CantUpdateText, TButtons::Ok, TIcon::Information);
+  return true;
+}
+
 bool StoreEditedDescription(TNode* node, TFileRec* file, std::string_view text) {
+  if (TCatalogTree* tree = TreeOf(node); tree && tree->SearchRunning) return false;
   TItemRec* item = file ? static_cast<TItemRec*>(file) : node->Record;
   TText* desc = DescriptionOf(item);
   if (!desc) return false;

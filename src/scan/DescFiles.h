@@ -11,6 +11,8 @@
 
 namespace tf {
 
+class TUserPrompts;
+
 inline constexpr std::size_t MaxDescription = 4096;
 inline constexpr int ImportWrapWidth = 50;
 
@@ -70,6 +72,10 @@ std::string DescriptionFilePath(TNode* node, char letter, std::string_view entry
 // and cut to 4096 bytes. The disk (a catalog: the catalog) is marked modified and a
 // container's HasFileDescriptions follows its files. False when nothing changed.
 bool StoreEditedDescription(TNode* node, TFileRec* file, std::string_view text);
+// Descriptions are not changed while a search runs: its thread may be reading the text that a
+// change would free (StoreEditedDescription then changes nothing). True, after the refusal
+// "Can't Update Data", when the node's tree is searching.
+bool RefuseEditWhileSearching(TNode* node, TUserPrompts& prompts);
 
 // Lines of a text file: CR LF, LF and a lone CR end a line; the last line may lack one.
 std::vector<std::string> SplitLines(std::string_view text);

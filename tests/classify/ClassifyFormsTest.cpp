@@ -319,6 +319,12 @@ class ClassifyFormsTest : public QObject {
         pages->setCurrentIndex(p);
         if (pages->isTabVisible(p)) Screenshot(f, QStringLiteral("properties-file-%1").arg(p));
       }
+      // OK while a search runs keeps the window and the edits until the search is over.
+      s_->tree.SearchRunning = true;
+      f->OKBtn->click();
+      s_->tree.SearchRunning = false;
+      QVERIFY(f->isVisible());
+      QVERIFY(s_->exe->Description.Str() == "The executable");
       f->OKBtn->click();
     });
     QTest::keyClick(Main().ListView, Qt::Key_Return, Qt::AltModifier);

@@ -125,11 +125,21 @@ class DescAssistTest : public QObject {
       f.prompts.Answers.push_back(TAnswer::No);
       QTest::mouseClick(f.form.findChild<QPushButton*>(QStringLiteral("CancelBtn")), Qt::LeftButton);
       QVERIFY(f.form.isVisible());  // No keeps the window
+      // OK while a search runs keeps the window and the text until the search is over.
+      f.tree.SearchRunning = true;
+      QTest::mouseClick(f.form.findChild<QPushButton*>(QStringLiteral("OKBtn")), Qt::LeftButton);
+      f.tree.SearchRunning = false;
+      QVERIFY(f.form.isVisible());
+      QVERIFY(setup->Description.Empty());
       QTest::mouseClick(f.form.findChild<QPushButton*>(QStringLiteral("OKBtn")), Qt::LeftButton);
     });
     QVERIFY(f.form.Edit(f.game, setup));
-    QCOMPARE(test::Shown(f.prompts.Log.front()),
+    QCOMPARE(test::Shown(f.prompts.Log.at(0)),
              std::string("Close Form | Discard description changes? | YesNo | Question"));
+    QCOMPARE(test::Shown(f.prompts.Log.at(1)),
+             std::string("Can't Update Data | Sorry, updating catalog is not possible while search "
+                         "is in progress.\rPlease cancel the search or wait for search to finish. | "
+                         "Ok | Information"));
     QCOMPARE(setup->Description.Str(), std::string("Installer\r\nfor the game"));
     QVERIFY(HasFlag(f.game->Record, HasFileDescriptions));
     QCOMPARE(int(static_cast<TDiskRec*>(f.disk->Record)->Changed), 1);
