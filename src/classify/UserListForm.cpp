@@ -209,31 +209,10 @@ void TUserListForm::CreateActions() {
   addToolBar(Qt::TopToolBarArea, UserListToolbar);
 
   auto make = [this](QAction*& a, const char* name, const char* text, TToolGlyph glyph,
-                     auto handler) {
-    a = new QAction(ToolIcon(glyph), QLatin1String(text), this);
-    a->setObjectName(QLatin1String(name));
-    connect(a, &QAction::triggered, this, handler);
-    UserListToolbar->addAction(a);
-    UserListToolbar->widgetForAction(a)->setObjectName(QLatin1String(name));
+                     std::function<void()> handler) {
+    AddToolAction(UserListToolbar, a, name, text, glyph, std::move(handler));
   };
-  viewGroup_ = new QActionGroup(this);
-  struct TView {
-    QAction** Action;
-    const char* Name;
-    const char* Text;
-    TToolGlyph Glyph;
-    int Style;
-  } views[] = {{&BtnLargeIcons, "BtnLargeIcons", "Large Icons", TToolGlyph::LargeIcons, ViewLargeIcons},
-               {&BtnList, "BtnList", "List", TToolGlyph::List, ViewList},
-               {&BtnSmallIcons, "BtnSmallIcons", "Small Icons", TToolGlyph::SmallIcons, ViewSmallIcons},
-               {&BtnDetails, "BtnDetails", "Details", TToolGlyph::Details, ViewDetails}};
-  for (const TView& v : views) {
-    int style = v.Style;
-    make(*v.Action, v.Name, v.Text, v.Glyph, [this, style] { SetViewStyle(style); });
-    (*v.Action)->setCheckable(true);
-    viewGroup_->addAction(*v.Action);
-  }
-  BtnDetails->setChecked(true);
+  AddViewButtons(UserListToolbar, ViewButtons(), [this](int style) { SetViewStyle(style); });
   UserListToolbar->addSeparator();
   make(BtnReport, "BtnReport", "Generate Report", TToolGlyph::Report, [this] { BtnReportClick(); });
   BtnReport->setVisible(bool(host_.GenerateReport));
@@ -289,20 +268,7 @@ QAbstractItemView* TUserListForm::ActiveView() const {
 
 void TUserListForm::SetViewStyle(int style) {
   viewStyle_ = std::clamp(style, 0, 3);
-  if (viewStyle_ == ViewDetails) {
-    stack_->setCurrentWidget(UserListView);
-  } else {
-    bool large = viewStyle_ == ViewLargeIcons;
-    IconView->setViewMode(large ? QListView::IconMode : QListView::ListMode);
-    IconView->setIconSize(large ? QSize(32, 32) : QSize(16, 16));
-    IconView->setWordWrap(large);
-    IconView->setFlow(viewStyle_ == ViewList ? QListView::TopToBottom : QListView::LeftToRight);
-    IconView->setGridSize(large ? QSize(108, 76) : QSize(viewStyle_ == ViewList ? 244 : 204, 24));
-    IconView->setWrapping(true);
-    stack_->setCurrentWidget(IconView);
-  }
-  QAction* views[] = {BtnLargeIcons, BtnSmallIcons, BtnList, BtnDetails};
-  views[viewStyle_]->setChecked(true);
+  ShowViewStyle(viewStyle_, stack_, UserListView, IconView, ViewButtons());
 }
 
 TItemRec* TUserListForm::FocusedItem() const {

@@ -11,10 +11,10 @@
 #include <QFont>
 #include <QMainWindow>
 
+#include "browse/RecordViews.h"
 #include "classify/UserList.h"
 
 class QAction;
-class QActionGroup;
 class QLabel;
 class QListView;
 class QMenu;
@@ -115,6 +115,7 @@ class TUserListForm final : public QMainWindow {
   QAction* BtnList = nullptr;
   QAction* BtnSmallIcons = nullptr;
   QAction* BtnDetails = nullptr;
+  TViewButtons ViewButtons() { return {BtnLargeIcons, BtnList, BtnSmallIcons, BtnDetails}; }
   QAction* BtnReport = nullptr;
   QAction* BtnLocate = nullptr;
   QAction* BtnEditDesc = nullptr;
@@ -155,7 +156,6 @@ class TUserListForm final : public QMainWindow {
   TUserList& list_;
   THost host_;
   QStackedWidget* stack_ = nullptr;
-  QActionGroup* viewGroup_ = nullptr;
   int viewStyle_ = 3;
   bool toolbarHiddenByUs_ = false;
 };

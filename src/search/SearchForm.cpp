@@ -645,31 +645,10 @@ void TSearchForm::CreateResultPanel() {
   FoundToolbar->setMovable(false);
   FoundToolbar->setFloatable(false);
   auto make = [this](QAction*& a, const char* name, const char* text, TToolGlyph glyph,
-                     auto handler) {
-    a = new QAction(ToolIcon(glyph), QLatin1String(text), this);
-    a->setObjectName(QLatin1String(name));
-    connect(a, &QAction::triggered, this, handler);
-    FoundToolbar->addAction(a);
-    FoundToolbar->widgetForAction(a)->setObjectName(QLatin1String(name));
+                     std::function<void()> handler) {
+    AddToolAction(FoundToolbar, a, name, text, glyph, std::move(handler));
   };
-  viewGroup_ = new QActionGroup(this);
-  struct TView {
-    QAction** Action;
-    const char* Name;
-    const char* Text;
-    TToolGlyph Glyph;
-    int Style;
-  } views[] = {{&BtnLargeIcons, "BtnLargeIcons", "Large Icons", TToolGlyph::LargeIcons, ViewLargeIcons},
-               {&BtnList, "BtnList", "List", TToolGlyph::List, ViewList},
-               {&BtnSmallIcons, "BtnSmallIcons", "Small Icons", TToolGlyph::SmallIcons, ViewSmallIcons},
-               {&BtnDetails, "BtnDetails", "Details", TToolGlyph::Details, ViewDetails}};
-  for (const TView& view : views) {
-    int style = view.Style;
-    make(*view.Action, view.Name, view.Text, view.Glyph, [this, style] { SetViewStyle(style); });
-    (*view.Action)->setCheckable(true);
-    viewGroup_->addAction(*view.Action);
-  }
-  BtnDetails->setChecked(true);
+  AddViewButtons(FoundToolbar, ViewButtons(), [this](int style) { SetViewStyle(style); });
   FoundToolbar->addSeparator();
   make(BtnReport, "BtnReport", "Generate Report", TToolGlyph::Report, [this] { BtnReportClick(); });
   FoundToolbar->addSeparator();

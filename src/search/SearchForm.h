@@ -19,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 
+#include "browse/RecordViews.h"
 #include "search/Criteria.h"
 #include "search/ResultList.h"
 #include "search/Search.h"
@@ -27,7 +28,6 @@
 
 class QAbstractItemView;
 class QAction;
-class QActionGroup;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -286,6 +286,7 @@ class TSearchForm final : public QMainWindow, public TSearchHost, public TTreeOb
   QAction* BtnList = nullptr;
   QAction* BtnSmallIcons = nullptr;
   QAction* BtnDetails = nullptr;
+  TViewButtons ViewButtons() { return {BtnLargeIcons, BtnList, BtnSmallIcons, BtnDetails}; }
   QAction* BtnReport = nullptr;
   QAction* BtnLocate = nullptr;
   QAction* BtnEditDesc = nullptr;
@@ -381,7 +382,6 @@ class TSearchForm final : public QMainWindow, public TSearchHost, public TTreeOb
   QStackedWidget* nameStack_ = nullptr;
   QWidget* topPanel_ = nullptr;
   QSplitter* splitter_ = nullptr;
-  QActionGroup* viewGroup_ = nullptr;
   // The status display of a run, at most every StatusIntervalMs; the latest waits in pending_.
   QElapsedTimer statusClock_;
   QTimer* statusTimer_ = nullptr;

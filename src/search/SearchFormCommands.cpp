@@ -505,20 +505,7 @@ void TSearchForm::BtnMaximizeClick() {
 
 void TSearchForm::SetViewStyle(int style) {
   viewStyle_ = std::clamp(style, 0, 3);
-  if (viewStyle_ == ViewDetails) {
-    listStack_->setCurrentWidget(FoundList);
-  } else {
-    bool large = viewStyle_ == ViewLargeIcons;
-    FoundIconView->setViewMode(large ? QListView::IconMode : QListView::ListMode);
-    FoundIconView->setIconSize(large ? QSize(32, 32) : QSize(16, 16));
-    FoundIconView->setWordWrap(large);
-    FoundIconView->setFlow(viewStyle_ == ViewList ? QListView::TopToBottom : QListView::LeftToRight);
-    FoundIconView->setGridSize(large ? QSize(108, 76) : QSize(viewStyle_ == ViewList ? 244 : 204, 24));
-    FoundIconView->setWrapping(true);
-    listStack_->setCurrentWidget(FoundIconView);
-  }
-  QAction* views[] = {BtnLargeIcons, BtnSmallIcons, BtnList, BtnDetails};
-  views[viewStyle_]->setChecked(true);
+  ShowViewStyle(viewStyle_, listStack_, FoundList, FoundIconView, ViewButtons());
 }
 
 QAbstractItemView* TSearchForm::ActiveView() const {
