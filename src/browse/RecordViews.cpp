@@ -2,11 +2,15 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
+#include <QLabel>
 #include <QListView>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QToolBar>
 
 #include "browse/Icons.h"
+#include "browse/ItemText.h"
 #include "browse/Main.h"
 
 namespace tf {
@@ -59,6 +63,30 @@ void ShowViewStyle(int style, QStackedWidget* stack, QWidget* details, QListView
   }
   QAction* checked[] = {buttons.LargeIcons, buttons.SmallIcons, buttons.List, buttons.Details};
   checked[style]->setChecked(true);
+}
+
+QLabel* AddStatusPanel(QStatusBar* bar, const char* name) {
+  auto* l = new QLabel(bar);
+  l->setObjectName(QLatin1String(name));
+  l->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  l->setTextFormat(Qt::PlainText);
+  l->setMinimumWidth(0);
+  bar->addWidget(l);
+  return l;
+}
+
+void ShowItemStatus(QLabel* item, QLabel* selection, const QString& focusedName,
+                    TItemRec* focused, const std::vector<TItemRec*>& selected) {
+  if (focused)
+    item->setText(QString::fromStdString(ItemInfoText(focusedName.toStdString(), focused)));
+  else
+    item->clear();
+  bool cursor = false;
+  selection->setText(QString::fromStdString(SelectionSummary(selected, [&cursor] {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    cursor = true;
+  })));
+  if (cursor) QApplication::restoreOverrideCursor();
 }
 
 }  // namespace tf

@@ -4,9 +4,13 @@
 // icon views.
 
 #include <functional>
+#include <vector>
 
 class QAction;
+class QLabel;
 class QListView;
+class QStatusBar;
+class QString;
 class QStackedWidget;
 class QToolBar;
 class QWidget;
@@ -14,6 +18,7 @@ class QWidget;
 namespace tf {
 
 enum class TToolGlyph;
+struct TItemRec;
 
 // A tool bar button. The action and its tool button carry the same object name, so that tests
 // and the settings find them.
@@ -35,5 +40,12 @@ void AddViewButtons(QToolBar* bar, const TViewButtons& buttons,
 // style's button.
 void ShowViewStyle(int style, QStackedWidget* stack, QWidget* details, QListView* icons,
                    const TViewButtons& buttons);
+
+// A panel of a record list's status bar: sunken, plain text, named.
+QLabel* AddStatusPanel(QStatusBar* bar, const char* name);
+// The item and selection panels: the focused record's info under the name the list shows, and
+// the summary of the selected records (a wait cursor while a long selection is summed).
+void ShowItemStatus(QLabel* item, QLabel* selection, const QString& focusedName,
+                    TItemRec* focused, const std::vector<TItemRec*>& selected);
 
 }  // namespace tf

@@ -146,15 +146,7 @@ TUserListForm::TUserListForm(TUserList& list, THost host, QWidget* parent)
   QStatusBar* bar = statusBar();
   bar->setObjectName(QStringLiteral("StatusBar"));
   bar->setSizeGripEnabled(true);
-  auto panel = [bar](const char* name) {
-    auto* l = new QLabel(bar);
-    l->setObjectName(QLatin1String(name));
-    l->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    l->setTextFormat(Qt::PlainText);
-    l->setMinimumWidth(0);
-    bar->addWidget(l);
-    return l;
-  };
+  auto panel = [bar](const char* name) { return AddStatusPanel(bar, name); };
   StatusTotal = panel("StatusTotal");
   StatusTotal->setFixedWidth(StatusPanel0Width);
   StatusItem = panel("StatusItem");
@@ -353,20 +345,8 @@ void TUserListForm::UpdateButtons() {
 void TUserListForm::UpdateStatus() {
   StatusTotal->setText(Q(UserListTotalText(list_)));
   QModelIndex current = UserListView->selectionModel()->currentIndex();
-  TItemRec* rec = Model->RecordAt(current);
-  if (rec) {
-    QString name = Model->index(current.row(), 0).data().toString();
-    StatusItem->setText(Q(ItemInfoText(name.toStdString(), rec)));
-  } else {
-    StatusItem->clear();
-  }
-  std::vector<TItemRec*> selected = SelectedItems();
-  bool cursor = false;
-  StatusSelection->setText(Q(SelectionSummary(selected, [&cursor] {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    cursor = true;
-  })));
-  if (cursor) QApplication::restoreOverrideCursor();
+  ShowItemStatus(StatusItem, StatusSelection, Model->index(current.row(), 0).data().toString(),
+                 Model->RecordAt(current), SelectedItems());
 }
 
 void TUserListForm::LayoutStatusPanels() {

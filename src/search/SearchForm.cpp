@@ -752,15 +752,7 @@ void TSearchForm::CreateStatusBar() {
   QStatusBar* bar = statusBar();
   bar->setObjectName(QStringLiteral("StatusBar"));
   bar->setSizeGripEnabled(true);
-  auto panel = [bar](const char* name) {
-    auto* l = new QLabel(bar);
-    l->setObjectName(QLatin1String(name));
-    l->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    l->setTextFormat(Qt::PlainText);
-    l->setMinimumWidth(0);
-    bar->addWidget(l);
-    return l;
-  };
+  auto panel = [bar](const char* name) { return AddStatusPanel(bar, name); };
   StatusState = panel("StatusState");
   StatusState->setFixedWidth(StatusPanel0Width);
   StatusItem = panel("StatusItem");

@@ -450,19 +450,8 @@ void TSearchForm::UpdateButtons() {
 void TSearchForm::UpdateStatus() {
   if (!Running()) StatusState->setText(Q(ItemsInListText(Model->Rows())));
   QModelIndex current = FoundList->selectionModel()->currentIndex();
-  if (TItemRec* rec = Model->RecordAt(current.row())) {
-    QString name = Model->index(current.row(), 0).data().toString();
-    StatusItem->setText(Q(ItemInfoText(name.toStdString(), rec)));
-  } else {
-    StatusItem->clear();
-  }
-  std::vector<TItemRec*> selected = SelectedItems();
-  bool cursor = false;
-  StatusSelection->setText(Q(SelectionSummary(selected, [&cursor] {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    cursor = true;
-  })));
-  if (cursor) QApplication::restoreOverrideCursor();
+  ShowItemStatus(StatusItem, StatusSelection, Model->index(current.row(), 0).data().toString(),
+                 Model->RecordAt(current.row()), SelectedItems());
 }
 
 void TSearchForm::UpdateModeButtons() {
