@@ -43,7 +43,8 @@ void TTerminalProgress::Draw(bool now) {
     line += " [" + std::string(std::size_t(filled), '#') +
             std::string(std::size_t(20 - filled), '.') + "] " + std::to_string(pct) + "%";
   } else if (done_ > 0) {
-    line += " " + ItemsReadText(done_);
+    line += ' ';
+    line += ItemsReadText(done_);
   }
   if (!detail_.empty()) line += " " + detail_;
   if (line.size() > 79) line = line.substr(0, 76) + "...";
